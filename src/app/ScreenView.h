@@ -1,0 +1,88 @@
+#pragma once
+// The dialog host: one screen on its real widgets. It builds the controls of the
+// screen's template over its canvas, binds the screen's handlers to the push buttons,
+// answers the screen's control-colouring requests, and implements ScreenHost.
+// A ScreenWindow (modal dialog) or a sheet page shows it; tests use it directly.
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/DialogTemplate.h"
+#include "draw/Canvas.h"
+#include "screens/Registry.h"
+#include "screens/Screen.h"
+
+namespace lumo {
+
+// Receives what a screen asks of the window around it.
+class ScreenOwner {
+ public:
+  virtual ~ScreenOwner() = default;
+  virtual void transfer(std::string_view screenClass) = 0;
+  virtual void quitApplication() = 0;
+  virtual void openWorkbench() = 0;
+};
+
+// Loads a template from the program's resources (":/dialogs/<id>.dlg").
+DialogTemplate loadTemplate(int templateId);
+
+class ScreenView : public QWidget, public ScreenHost {
+  Q_OBJECT
+ public:
+  // Builds the screen of that class; throws std::invalid_argument for an unknown class.
+  explicit ScreenView(std::string_view screenClass, ScreenOwner* owner = nullptr,
+                      QWidget* parent = nullptr);
+  // A form with no screen class behind it (the start view, the about box).
+  ScreenView(const DialogTemplate& tpl, QWidget* parent = nullptr);
+  ~ScreenView() override;
+
+  const std::string& screenClass() const { return class_; }
+  const DialogTemplate& dialogTemplate() const { return tpl_; }
+  Screen* screen() { return screen_.get(); }
+
+  // Driving the screen as a user would (the scenario runner and tests).
+  void setText(int id, const std::string& utf8);
+  void setChecked(int id, bool on);
+  // Clicks a push button (or a radio button or check box); false for an unknown id.
+  bool press(int id);
+  QWidget* control(int id) const;
+  bool hasControl(int id) const { return control(id) != nullptr; }
+
+  // The canvas in client pixels, and the client rectangle of a picture frame on it.
+  draw::Canvas& canvas() { return canvas_; }
+  const draw::Canvas& canvas() const { return canvas_; }
+  PixelRect frameRect(int id) const;
+  // A canvas pixel given relative to a frame's client origin.
+  draw::Color framePixel(int id, int x, int y) const;
+  // What the client area shows (canvas and controls), as the user sees it.
+  QImage snapshot();
+
+  // After a transfer: the successor's class name, "" when none was asked for.
+  const std::string& successor() const { return successor_; }
+
+  // ScreenHost
+  std::string text(int id) const override;
+  bool isChecked(int id) const override;
+  draw::Surface frame(int id) override;
+  void transfer(std::string_view screenClass) override;
+  void quitApplication() override;
+  void openWorkbench() override;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  void build();
+  void applyColouring();
+
+  std::string class_;
+  DialogTemplate tpl_;
+  ScreenOwner* owner_ = nullptr;
+  draw::Canvas canvas_;
+  std::unique_ptr<Screen> screen_;
+  std::map<int, QWidget*> controls_;
+  std::string successor_;
+};
+
+}  // namespace lumo

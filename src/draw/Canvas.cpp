@@ -1,0 +1,23 @@
+#include "draw/Canvas.h"
+
+#include <algorithm>
+
+namespace lumo::draw {
+
+Canvas::Canvas(int width, int height) : image_(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32) {
+  image_.fill(toQRgb(colors::face));
+}
+
+void Canvas::fill(int x0, int y0, int x1, int y1, Color c) {
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, width());
+  y1 = std::min(y1, height());
+  const QRgb p = toQRgb(c);
+  for (int y = y0; y < y1; ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    std::fill(line + x0, line + std::max(x0, x1), p);
+  }
+}
+
+}  // namespace lumo::draw

@@ -1,0 +1,43 @@
+#pragma once
+// The retained picture of one open screen: an RGB image the size of its client area,
+// shown above the dialog face and the frames' borders and below the controls.
+// It starts as the face with the frames' borders and keeps every pixel drawn into it
+// for the life of the screen.
+#include <QImage>
+
+#include "draw/Colors.h"
+
+namespace lumo::draw {
+
+class Canvas {
+ public:
+  Canvas(int width, int height);
+
+  int width() const { return image_.width(); }
+  int height() const { return image_.height(); }
+  bool contains(int x, int y) const {
+    return x >= 0 && y >= 0 && x < image_.width() && y < image_.height();
+  }
+
+  // Device pixels, 0x00BBGGRR; writes outside the canvas are dropped, reads give the face.
+  void setPixel(int x, int y, Color c) {
+    if (contains(x, y)) reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = toQRgb(c);
+  }
+  Color pixel(int x, int y) const {
+    if (!contains(x, y)) return colors::face;
+    return fromQRgb(reinterpret_cast<const QRgb*>(image_.constScanLine(y))[x]);
+  }
+  // Fills the rectangle [x0, x1) x [y0, y1), clipped to the canvas.
+  void fill(int x0, int y0, int x1, int y1, Color c);
+
+  const QImage& image() const { return image_; }
+  QImage& image() { return image_; }
+
+  static QRgb toQRgb(Color c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
+  static Color fromQRgb(QRgb p) { return rgb(qRed(p), qGreen(p), qBlue(p)); }
+
+ private:
+  QImage image_;
+};
+
+}  // namespace lumo::draw

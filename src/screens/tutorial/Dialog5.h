@@ -1,0 +1,15 @@
+#pragma once
+#include "screens/Screen.h"
+
+namespace lumo {
+
+class CDialog5 : public Screen {
+ public:
+  using Screen::Screen;
+  Handlers handlers() override;
+  void OnNext();
+  void OnBack();
+  void OnCancelToMenu();
+};
+
+}  // namespace lumo

@@ -1,0 +1,11 @@
+#include "screens/workbench/PageA3.h"
+
+namespace lumo {
+
+Handlers CPageA3::handlers() {
+  return {
+  };
+}
+
+
+}  // namespace lumo

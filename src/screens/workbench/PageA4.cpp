@@ -1,0 +1,11 @@
+#include "screens/workbench/PageA4.h"
+
+namespace lumo {
+
+Handlers CPageA4::handlers() {
+  return {
+  };
+}
+
+
+}  // namespace lumo
