@@ -1,0 +1,267 @@
+#include "app/ScreenView.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <stdexcept>
+
+#include "draw/Bitmaps.h"
+
+namespace lumo {
+
+namespace {
+
+QColor qcolor(draw::Color c) { return QColor(draw::redOf(c), draw::greenOf(c), draw::blueOf(c)); }
+
+QRect pixelRect(const Rect& r) {
+  const PixelRect p = toPixels(r);
+  return QRect(p.left, p.top, p.width(), p.height());
+}
+
+// The dialog face shows a picture frame as a one-pixel border around its client
+// rectangle (black or grey), with a sunken edge around that where the template asks.
+void paintFrameBorder(draw::Canvas& canvas, const ControlTemplate& c) {
+  const PixelRect p = toPixels(c.rect);
+  auto box = [&](int inset, draw::Color topLeft, draw::Color bottomRight) {
+    const int l = p.left - inset, t = p.top - inset, r = p.right + inset - 1, b = p.bottom + inset - 1;
+    for (int x = l; x <= r; ++x) {
+      canvas.setPixel(x, t, topLeft);
+      canvas.setPixel(x, b, bottomRight);
+    }
+    for (int y = t; y <= b; ++y) {
+      canvas.setPixel(l, y, topLeft);
+      canvas.setPixel(r, y, bottomRight);
+    }
+  };
+  const draw::Color line = c.has("gray") ? draw::colors::captionGrey : draw::colors::black;
+  box(1, line, line);
+  if (c.has("sunken")) box(2, draw::colors::captionGrey, draw::colors::white);
+}
+
+Qt::Alignment staticAlignment(const ControlTemplate& c) {
+  Qt::Alignment a = Qt::AlignLeft;
+  if (c.has("center")) a = Qt::AlignHCenter;
+  if (c.has("right")) a = Qt::AlignRight;
+  a |= c.has("vcenter") ? Qt::AlignVCenter : Qt::AlignTop;
+  return a;
+}
+
+}  // namespace
+
+DialogTemplate loadTemplate(int templateId) {
+  QFile f(QStringLiteral(":/dialogs/%1.dlg").arg(templateId));
+  if (!f.open(QIODevice::ReadOnly)) throw TemplateError("no dialog template " + std::to_string(templateId));
+  return parseTemplate(f.readAll().toStdString());
+}
+
+namespace {
+const ScreenInfo& infoOf(std::string_view screenClass) {
+  const ScreenInfo* info = findScreen(screenClass);
+  if (!info) throw std::invalid_argument("unknown screen class " + std::string(screenClass));
+  return *info;
+}
+}  // namespace
+
+ScreenView::ScreenView(std::string_view screenClass, ScreenOwner* owner, QWidget* parent)
+    : QWidget(parent),
+      class_(screenClass),
+      tpl_(loadTemplate(infoOf(screenClass).templateId)),
+      owner_(owner),
+      canvas_(duToPxX(tpl_.size.w), duToPxY(tpl_.size.h)) {
+  screen_ = infoOf(screenClass).make(*this);
+  build();
+  for (auto& [id, handler] : screen_->handlers()) {
+    auto* button = qobject_cast<QAbstractButton*>(control(id));
+    if (!button) continue;
+    connect(button, &QAbstractButton::clicked, this, [this, h = handler] {
+      h();
+      update();
+    });
+  }
+  applyColouring();
+  screen_->OnInitDialog();
+}
+
+ScreenView::ScreenView(const DialogTemplate& tpl, QWidget* parent)
+    : QWidget(parent), tpl_(tpl), canvas_(duToPxX(tpl_.size.w), duToPxY(tpl_.size.h)) {
+  build();
+}
+
+ScreenView::~ScreenView() = default;
+
+void ScreenView::build() {
+  setFixedSize(canvas_.width(), canvas_.height());
+  QFont font(QStringLiteral("IPAPGothic"));
+  font.setPixelSize(mulDiv(tpl_.fontPoints, 96, 72));
+  setFont(font);
+
+  for (const ControlTemplate& c : tpl_.controls) {
+    QWidget* w = nullptr;
+    const QString text = QString::fromStdString(c.text);
+    switch (c.type) {
+      case ControlType::Button:
+      case ControlType::DefButton: {
+        auto* b = new QPushButton(text, this);
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        w = b;
+        break;
+      }
+      case ControlType::Edit: {
+        auto* e = new QLineEdit(this);
+        e->setFrame(true);
+        if (c.has("readonly")) e->setReadOnly(true);
+        w = e;
+        break;
+      }
+      case ControlType::Static: {
+        auto* l = new QLabel(text, this);
+        l->setAlignment(staticAlignment(c));
+        l->setWordWrap(!c.has("leftnowrap") && !c.has("center") && !c.has("right"));
+        l->setTextFormat(Qt::PlainText);
+        if (c.has("sunken")) {
+          l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+          l->setLineWidth(1);
+        }
+        w = l;
+        break;
+      }
+      case ControlType::Frame: {
+        paintFrameBorder(canvas_, c);
+        w = new QWidget(this);
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+        break;
+      }
+      case ControlType::Group:
+        w = new QGroupBox(text, this);
+        break;
+      case ControlType::Radio:
+        w = new QRadioButton(text, this);
+        break;
+      case ControlType::Check:
+        w = new QCheckBox(text, this);
+        break;
+      case ControlType::Bitmap: {
+        auto* l = new QLabel(this);
+        const QImage img = draw::loadBitmap(c.image);
+        if (!img.isNull()) l->setPixmap(QPixmap::fromImage(img));
+        w = l;
+        break;
+      }
+      case ControlType::Icon: {
+        auto* l = new QLabel(this);
+        l->setPixmap(windowIcon().pixmap(32, 32));
+        w = l;
+        break;
+      }
+    }
+    QRect r = pixelRect(c.rect);
+    if (c.type == ControlType::Bitmap) {
+      if (auto* l = qobject_cast<QLabel*>(w); l && !l->pixmap().isNull()) r.setSize(l->pixmap().size());
+    }
+    w->setGeometry(r);
+    if (c.has("disabled")) w->setEnabled(false);
+    if (c.has("notab")) w->setFocusPolicy(Qt::ClickFocus);
+    w->setObjectName(QString::number(c.id));
+    if (c.id != -1) controls_[c.id] = w;
+  }
+}
+
+void ScreenView::applyColouring() {
+  if (!screen_) return;
+  for (const ControlTemplate& c : tpl_.controls) {
+    if (c.id == -1 || (c.type != ControlType::Static && c.type != ControlType::Edit)) continue;
+    const ControlKind kind = c.type == ControlType::Edit ? ControlKind::Edit : ControlKind::Static;
+    const ControlColour colour = screen_->OnTitleColor(c.id, kind);
+    QWidget* w = control(c.id);
+    QPalette pal = w->palette();
+    if (colour.text) {
+      pal.setColor(QPalette::WindowText, qcolor(*colour.text));
+      pal.setColor(QPalette::Text, qcolor(*colour.text));
+    }
+    if (colour.background) {
+      if (kind == ControlKind::Edit) {
+        pal.setColor(QPalette::Base, qcolor(*colour.background));
+      } else {
+        pal.setColor(QPalette::Window, qcolor(*colour.background));
+        w->setAutoFillBackground(true);
+      }
+    }
+    w->setPalette(pal);
+  }
+}
+
+QWidget* ScreenView::control(int id) const {
+  auto it = controls_.find(id);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+void ScreenView::setText(int id, const std::string& utf8) {
+  if (auto* e = qobject_cast<QLineEdit*>(control(id))) e->setText(QString::fromStdString(utf8));
+}
+
+void ScreenView::setChecked(int id, bool on) {
+  if (auto* b = qobject_cast<QAbstractButton*>(control(id))) b->setChecked(on);
+}
+
+bool ScreenView::press(int id) {
+  auto* b = qobject_cast<QAbstractButton*>(control(id));
+  if (!b) return false;
+  b->click();
+  return true;
+}
+
+PixelRect ScreenView::frameRect(int id) const {
+  const ControlTemplate* c = tpl_.control(id);
+  if (!c) return {0, 0, 0, 0};
+  return toPixels(c->rect);
+}
+
+draw::Color ScreenView::framePixel(int id, int x, int y) const {
+  const PixelRect r = frameRect(id);
+  return canvas_.pixel(r.left + x, r.top + y);
+}
+
+QImage ScreenView::snapshot() { return grab().toImage(); }
+
+std::string ScreenView::text(int id) const {
+  if (auto* e = qobject_cast<QLineEdit*>(control(id))) return e->text().toStdString();
+  return {};
+}
+
+bool ScreenView::isChecked(int id) const {
+  auto* b = qobject_cast<QAbstractButton*>(control(id));
+  return b && b->isChecked();
+}
+
+draw::Surface ScreenView::frame(int id) {
+  const PixelRect r = frameRect(id);
+  return draw::Surface(canvas_, r.left, r.top, r.width(), r.height());
+}
+
+void ScreenView::transfer(std::string_view screenClass) {
+  successor_ = std::string(screenClass);
+  if (owner_) owner_->transfer(screenClass);
+}
+
+void ScreenView::quitApplication() {
+  if (owner_) owner_->quitApplication();
+}
+
+void ScreenView::openWorkbench() {
+  if (owner_) owner_->openWorkbench();
+}
+
+void ScreenView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawImage(0, 0, canvas_.image());
+}
+
+}  // namespace lumo
