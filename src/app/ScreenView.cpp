@@ -259,6 +259,13 @@ void ScreenView::openWorkbench() {
   if (owner_) owner_->openWorkbench();
 }
 
+model::ImageStore& theDocumentImages() {
+  static model::ImageStore store;
+  return store;
+}
+
+model::ImageStore& ScreenView::documentImages() { return theDocumentImages(); }
+
 void ScreenView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.drawImage(0, 0, canvas_.image());

@@ -24,6 +24,9 @@ class ScreenOwner {
   virtual void openWorkbench() = 0;
 };
 
+// The document's image storage: one for the whole run of the program.
+model::ImageStore& theDocumentImages();
+
 // Loads a template from the program's resources (":/dialogs/<id>.dlg").
 DialogTemplate loadTemplate(int templateId);
 
@@ -68,6 +71,7 @@ class ScreenView : public QWidget, public ScreenHost {
   void transfer(std::string_view screenClass) override;
   void quitApplication() override;
   void openWorkbench() override;
+  model::ImageStore& documentImages() override;
 
  protected:
   void paintEvent(QPaintEvent*) override;

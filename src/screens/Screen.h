@@ -12,6 +12,7 @@
 #include "draw/Colors.h"
 #include "draw/Surface.h"
 #include "model/Entry.h"
+#include "model/ImageStore.h"
 
 namespace lumo {
 
@@ -30,6 +31,8 @@ class ScreenHost {
   virtual void quitApplication() = 0;
   // Runs the workbench sheet over the current screen (the main menu's workbench button).
   virtual void openWorkbench() = 0;
+  // The document's image storage, which outlives every screen.
+  virtual model::ImageStore& documentImages() = 0;
 };
 
 // The control-colouring answer for one control; empty members keep the defaults.
@@ -63,6 +66,7 @@ class Screen {
   draw::Surface frame(int id) { return host_.frame(id); }
   void transferTo(std::string_view screenClass) { host_.transfer(screenClass); }
   ScreenHost& host() { return host_; }
+  model::ImageStore& documentImages() { return host_.documentImages(); }
 
   // The two colourings most screens share.
   static ControlColour titleBand() { return {draw::colors::white, draw::colors::titleBlue}; }
