@@ -5,6 +5,7 @@
 
 namespace lumo::model {
 
-Line testWaveform(int which, double noisePercent);  // which = 1 or 2
+// which = 2 gives waveform 2, any other value waveform 1.
+Line testWaveform(int which, double noisePercent);
 
 }  // namespace lumo::model
