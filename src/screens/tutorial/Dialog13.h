@@ -1,12 +1,16 @@
 #pragma once
-#include "screens/Screen.h"
+#include "screens/ButterworthEffect.h"
 
 namespace lumo {
 
-class CDialog13 : public Screen {
+// The tutorial's last screen: the Butterworth pre-filter's effect on a test waveform
+// before Ramp and Shepp-Logan filtering.
+class CDialog13 : public ButterworthEffectScreen {
  public:
-  using Screen::Screen;
+  using ButterworthEffectScreen::ButterworthEffectScreen;
   Handlers handlers() override;
+
+  void OnDisplay();
   void OnCancelToMenu();
   void OnBack();
 };

@@ -1,12 +1,16 @@
 #pragma once
-#include "screens/Screen.h"
+#include "screens/ButterworthEffect.h"
 
 namespace lumo {
 
-class CPageA3 : public Screen {
+// Workbench page "BWフィルタ効果": the Butterworth-effect experiment of the tutorial's
+// last screen, without navigation; a negative noise percentage is refused here.
+class CPageA3 : public ButterworthEffectScreen {
  public:
-  using Screen::Screen;
+  using ButterworthEffectScreen::ButterworthEffectScreen;
   Handlers handlers() override;
+
+  void OnDisplay();
 };
 
 }  // namespace lumo
