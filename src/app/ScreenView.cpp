@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <stdexcept>
 
 #include "draw/Bitmaps.h"
@@ -99,7 +100,9 @@ ScreenView::~ScreenView() = default;
 void ScreenView::build() {
   setFixedSize(canvas_.width(), canvas_.height());
   QFont font(QStringLiteral("IPAPGothic"));
-  font.setPixelSize(mulDiv(tpl_.fontPoints, 96, 72));
+  // The dialog units are fixed at the 9-point scale, so larger template fonts are
+  // held near that size to keep their texts inside their controls.
+  font.setPixelSize(std::min(mulDiv(tpl_.fontPoints, 96, 72), 13));
   setFont(font);
 
   for (const ControlTemplate& c : tpl_.controls) {
