@@ -1,0 +1,140 @@
+// The navigation table, walked through the real program with the scenario runner.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/LumoProcess.h"
+
+using lumo::test::runScript;
+
+namespace {
+
+struct Transfer {
+  const char* screen;
+  int button;
+  const char* opens;  // what `where` prints afterwards
+};
+
+const Transfer kTable[] = {
+    {"CDialog1", 1011, "CDialog2"},   {"CDialog1", 1020, "CDialog15"},
+    {"CDialog1", 1021, "CDialog16"},  {"CDialog1", 1030, "CDialog17"},
+    {"CDialog1", 1006, "CMySheetA/CPageA1"},
+    {"CDialog2", 1020, "CDialog3"},   {"CDialog2", 1021, "CDialog1"},
+    {"CDialog2", 1030, "CDialog1"},   {"CDialog3", 1003, "CDialog4"},
+    {"CDialog3", 1006, "CDialog2"},   {"CDialog3", 1011, "CDialog1"},
+    {"CDialog4", 1011, "CDialog5"},   {"CDialog4", 1020, "CDialog3"},
+    {"CDialog4", 1021, "CDialog1"},   {"CDialog5", 1021, "CDialog7"},
+    {"CDialog5", 1030, "CDialog4"},   {"CDialog5", 1038, "CDialog1"},
+    {"CDialog7", 1003, "CDialog8"},   {"CDialog7", 1006, "CDialog5"},
+    {"CDialog7", 1011, "CDialog1"},   {"CDialog8", 1011, "CDialog9"},
+    {"CDialog8", 1021, "CDialog7"},   {"CDialog8", 1030, "CDialog1"},
+    {"CDialog9", 1003, "CDialog10"},  {"CDialog9", 1006, "CDialog8"},
+    {"CDialog9", 1011, "CDialog1"},   {"CDialog10", 1006, "CDialog11"},
+    {"CDialog10", 1011, "CDialog9"},  {"CDialog10", 1020, "CDialog1"},
+    {"CDialog11", 1011, "CDialog12"}, {"CDialog11", 1020, "CDialog10"},
+    {"CDialog11", 1021, "CDialog1"},  {"CDialog12", 1003, "CDialog13"},
+    {"CDialog12", 1006, "CDialog11"}, {"CDialog12", 1011, "CDialog1"},
+    {"CDialog13", 1011, "CDialog1"},  {"CDialog13", 1020, "CDialog12"},
+    {"CDialog15", 1030, "CDialog1"},  {"CDialog16", 1030, "CDialog1"},
+    {"CDialog17", 1021, "CDialog1"},
+};
+
+const char* kStudyScreens[] = {"CDialog2",  "CDialog3",  "CDialog4",  "CDialog5",  "CDialog7",
+                               "CDialog8",  "CDialog9",  "CDialog10", "CDialog11", "CDialog12",
+                               "CDialog13", "CDialog15", "CDialog16", "CDialog17"};
+
+std::vector<std::string> lines(const std::string& s) {
+  std::vector<std::string> out;
+  std::istringstream in(s);
+  std::string l;
+  while (std::getline(in, l)) out.push_back(l);
+  return out;
+}
+
+}  // namespace
+
+TEST(Navigation, EveryRowOfTheTableOpensItsTarget) {
+  std::string script;
+  std::vector<std::string> expected;
+  for (const Transfer& t : kTable) {
+    script += "open " + std::string(t.screen) + "; press " + std::to_string(t.button) + "; where\n";
+    expected.push_back(t.opens);
+  }
+  const auto r = runScript(script);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(lines(r.out), expected);
+}
+
+TEST(Navigation, EscapeAndTheCloseBoxOnAStudyScreenEndAtTheStartView) {
+  std::string script;
+  std::vector<std::string> expected;
+  for (const char* s : kStudyScreens) {
+    script += "open " + std::string(s) + "; key Escape; where; open " + s + "; close; where\n";
+    expected.insert(expected.end(), {"start", "start"});
+  }
+  const auto r = runScript(script);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(lines(r.out), expected);
+}
+
+TEST(Navigation, TheWholeTutorialChainEndsAtTheMainMenu) {
+  const auto r = runScript(
+      "open CDialog1; press 1011; press 1020; press 1003; press 1011; press 1021; press 1003;"
+      "press 1011; press 1003; press 1006; press 1011; press 1003; where; press 1011; where");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(lines(r.out), (std::vector<std::string>{"CDialog13", "CDialog1"}));
+}
+
+TEST(Navigation, TheSheetOpensOverTheMainMenuAndClosesBackToIt) {
+  const auto r = runScript(
+      "open CDialog1; press 1006; where; tab 3; where; close; where; key Escape; where;"
+      "open CPageA4; where");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(lines(r.out), (std::vector<std::string>{"CMySheetA/CPageA1", "CMySheetA/CPageA3", "CDialog1",
+                                                    "start", "CMySheetA/CPageA4"}));
+}
+
+TEST(Navigation, TheMainMenuQuitButtonEndsTheProgramWithStatusZero) {
+  const auto r = runScript("open CDialog1; press 1003; where");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "");  // nothing runs after the program has ended
+}
+
+TEST(Navigation, ATransferShowsAFreshScreen) {
+  QTemporaryDir dir;
+  const std::string before = dir.filePath("before.png").toStdString();
+  const std::string after = dir.filePath("after.png").toStdString();
+  const auto r = runScript("open CDialog15; frame 1007 " + before +
+                           "; type 1010 0.25; type 1012 2; press 1020; open CDialog1; press 1020;"
+                           "frame 1007 " + after + "; where");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(lines(r.out), std::vector<std::string>{"CDialog15"});
+  const QImage a(QString::fromStdString(before)), b(QString::fromStdString(after));
+  ASSERT_FALSE(a.isNull());
+  EXPECT_EQ(a, b) << "a new visit shows the empty frame";
+}
+
+struct ScriptFault {
+  const char* script;
+  const char* named;  // what the message must name
+};
+
+class ScriptFaults : public ::testing::TestWithParam<ScriptFault> {};
+
+TEST_P(ScriptFaults, StopWithAMessageNamingItAndStatusTwo) {
+  const auto r = runScript(GetParam().script);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find(GetParam().named), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Runner, ScriptFaults,
+                         ::testing::Values(ScriptFault{"jump CDialog2", "jump"},
+                                           ScriptFault{"open CDialog99", "CDialog99"},
+                                           ScriptFault{"open CDialog15; press 4242", "4242"},
+                                           ScriptFault{"open CDialog15; type 777 1", "777"},
+                                           ScriptFault{"open CDialog15; frame 1099 x.png", "1099"},
+                                           ScriptFault{"open CDialog15; tab 2", "tab"}));
