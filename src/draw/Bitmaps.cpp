@@ -1,9 +1,20 @@
 #include "draw/Bitmaps.h"
 
 #include <QString>
+#include <map>
+#include <mutex>
 
 namespace lumo::draw {
 
-QImage loadBitmap(int id) { return QImage(QStringLiteral(":/bitmaps/%1.bmp").arg(id)); }
+QImage loadBitmap(int id) {
+  static std::mutex mutex;
+  static std::map<int, QImage> cache;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = cache.find(id);
+  if (it != cache.end()) return it->second;
+  QImage image(QStringLiteral(":/bitmaps/%1.bmp").arg(id), "BMP");
+  cache.emplace(id, image);
+  return image;
+}
 
 }  // namespace lumo::draw

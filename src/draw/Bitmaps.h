@@ -1,10 +1,12 @@
 #pragma once
-// The program's bitmap resources, loaded by id from the resources built into it.
+// The clinical bitmaps and the toolbar strip, carried in the program as numbered
+// resources (":/bitmaps/<id>.bmp").
 #include <QImage>
 
 namespace lumo::draw {
 
-// The bitmap with that id, or a null image when the program carries none.
+// The bitmap with resource number `id`, as stored (8-bit images keep their colour
+// table); a null image when there is no such bitmap. Loaded once and then shared.
 QImage loadBitmap(int id);
 
 }  // namespace lumo::draw

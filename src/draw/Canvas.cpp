@@ -4,7 +4,10 @@
 
 namespace lumo::draw {
 
-Canvas::Canvas(int width, int height) : image_(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32) {
+Canvas::Canvas(int width, int height)
+    : image_(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32),
+      width_(image_.width()),
+      height_(image_.height()) {
   image_.fill(toQRgb(colors::face));
 }
 

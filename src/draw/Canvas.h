@@ -13,15 +13,17 @@ class Canvas {
  public:
   Canvas(int width, int height);
 
-  int width() const { return image_.width(); }
-  int height() const { return image_.height(); }
-  bool contains(int x, int y) const {
-    return x >= 0 && y >= 0 && x < image_.width() && y < image_.height();
-  }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
   // Device pixels, 0x00BBGGRR; writes outside the canvas are dropped, reads give the face.
   void setPixel(int x, int y, Color c) {
     if (contains(x, y)) reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = toQRgb(c);
+  }
+  // The caller has checked contains(x, y): the hot path of per-pixel drawing.
+  void setPixelUnchecked(int x, int y, Color c) {
+    reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = toQRgb(c);
   }
   Color pixel(int x, int y) const {
     if (!contains(x, y)) return colors::face;
@@ -31,13 +33,18 @@ class Canvas {
   void fill(int x0, int y0, int x1, int y1, Color c);
 
   const QImage& image() const { return image_; }
+  // For painting into the pixels (text); the size must stay as it is.
   QImage& image() { return image_; }
 
-  static QRgb toQRgb(Color c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
+  static QRgb toQRgb(Color c) {
+    // 0x00BBGGRR to 0xFFRRGGBB: swap the red and blue bytes.
+    return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+  }
   static Color fromQRgb(QRgb p) { return rgb(qRed(p), qGreen(p), qBlue(p)); }
 
  private:
   QImage image_;
+  int width_, height_;
 };
 
 }  // namespace lumo::draw
