@@ -1,12 +1,15 @@
 #pragma once
-#include "screens/Screen.h"
+#include "screens/PointSourceScreen.h"
 
 namespace lumo {
 
-class CDialog8 : public Screen {
+// The point-source reconstruction-filter effect: one or two sources back-projected with
+// the wide and the narrow strip, and an explanation panel.
+class CDialog8 : public PointSourceScreen {
  public:
-  using Screen::Screen;
+  using PointSourceScreen::PointSourceScreen;
   Handlers handlers() override;
+  void OnExplain();
   void OnNext();
   void OnBack();
   void OnCancelToMenu();

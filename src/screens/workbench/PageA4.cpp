@@ -1,11 +1,4 @@
 #include "screens/workbench/PageA4.h"
 
-namespace lumo {
-
-Handlers CPageA4::handlers() {
-  return {
-  };
-}
-
-
-}  // namespace lumo
+// CPageA4 is the point-source experiment as it stands: its display and erase handlers,
+// drawing and colouring are those of PointSourceScreen.

@@ -1,12 +1,12 @@
 #pragma once
-#include "screens/Screen.h"
+#include "screens/PointSourceScreen.h"
 
 namespace lumo {
 
-class CPageA4 : public Screen {
+// Workbench page: the point-source experiment without explanation panel or navigation.
+class CPageA4 : public PointSourceScreen {
  public:
-  using Screen::Screen;
-  Handlers handlers() override;
+  using PointSourceScreen::PointSourceScreen;
 };
 
 }  // namespace lumo
