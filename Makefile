@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: setup build run test bench clean tour
+.PHONY: setup build run test bench clean tour images
 
 setup:
 	@bash scripts/setup.sh
@@ -25,6 +25,10 @@ tour: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Rebuilds the clinical bitmaps of res/bitmaps (deterministic: the same bytes every time).
+images: build
+	./$(BUILD)/lumo_imagegen res/bitmaps
 
 bench: build
 	./$(BUILD)/bench/lumo_bench
