@@ -93,6 +93,7 @@ class Surface {
   // Logical values beyond this magnitude are whole numbers in a double and far outside
   // every canvas; points there are never drawn, lines through there are clipped exactly.
   static constexpr double kExactLimit = 9007199254740992.0;  // 2^53
+  static constexpr long long kSmall = 1LL << 31;
 
   // Exact mapping of a truncated logical coordinate (|t| < 2^53) to a frame pixel offset.
   static long long mapAxis(Setup s, long long t, int extent) {
@@ -102,6 +103,10 @@ class Surface {
       case Setup::Centred:
         return extent / 2 + t;
       case Setup::CentredMirrored: {
+        if (t > -kSmall && t < kSmall) {  // the usual case: the product fits in 64 bits
+          const long long q = t * extent;
+          return extent / 2 - (q >= 0 ? (q + 100) / 200 : -((-q + 100) / 200));
+        }
         // t * extent may exceed 64 bits for huge t; the 128-bit product is exact.
         const __int128 q = static_cast<__int128>(t) * extent;
         const __int128 r = q >= 0 ? (q + 100) / 200 : -((-q + 100) / 200);

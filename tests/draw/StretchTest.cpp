@@ -153,5 +153,39 @@ TEST(Bitmaps, UnknownIdGivesANullImageAndDrawsNothing) {
   EXPECT_EQ(canvas.pixel(5, 5), colors::face);
 }
 
+TEST(Bitmaps, ResourcesLoadByIdAtTheirSizesWithColourTables) {
+  struct Case {
+    int id, width, height, colours;
+  };
+  const Case cases[] = {
+      {128, 128, 15, 16},  {136, 250, 229, 256}, {148, 250, 229, 256}, {157, 170, 170, 256},
+      {162, 224, 218, 256}, {165, 170, 170, 256}, {166, 73, 88, 256},  {178, 73, 88, 256},
+  };
+  for (const Case& c : cases) {
+    const QImage img = loadBitmap(c.id);
+    ASSERT_FALSE(img.isNull()) << c.id;
+    EXPECT_EQ(img.width(), c.width) << c.id;
+    EXPECT_EQ(img.height(), c.height) << c.id;
+    EXPECT_EQ(img.format(), QImage::Format_Indexed8) << c.id;
+    EXPECT_EQ(img.colorCount(), c.colours) << c.id;
+  }
+  // A projection shown as the tutorial does: its top-left 229 x 229 pixels onto the
+  // 128 x 128 square centred in the frame, nothing outside it.
+  Canvas canvas(400, 400);
+  Surface s(canvas, 10, 10, 368, 368);
+  s.setup(draw::Setup::Centred);
+  s.stretchBitmap(136, 0, 0, 229, 229, -64, -64, 128, 128);
+  int inside = 0;
+  for (int y = 0; y < 400; ++y)
+    for (int x = 0; x < 400; ++x) {
+      const bool in = x >= 10 + 120 && x < 10 + 248 && y >= 10 + 120 && y < 10 + 248;
+      if (!in) {
+        ASSERT_EQ(canvas.pixel(x, y), colors::face) << x << "," << y;
+      }
+      inside += in && canvas.pixel(x, y) != colors::face;
+    }
+  EXPECT_EQ(inside, 128 * 128);
+}
+
 }  // namespace
 }  // namespace lumo::draw
