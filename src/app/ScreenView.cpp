@@ -2,14 +2,21 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <algorithm>
 #include <stdexcept>
 
@@ -44,6 +51,16 @@ void paintFrameBorder(draw::Canvas& canvas, const ControlTemplate& c) {
   const draw::Color line = c.has("gray") ? draw::colors::captionGrey : draw::colors::black;
   box(1, line, line);
   if (c.has("sunken")) box(2, draw::colors::captionGrey, draw::colors::white);
+}
+
+// The tutorial's paragraphs pad a line out with a long run of full-width spaces so that
+// the next sentence starts a new line. A break stands in for the run, so the lines are
+// the same whatever the width of the face.
+QString paragraphText(const QString& text) {
+  static const QRegularExpression padding(QStringLiteral("\u3000{8,} *"));
+  QString out = text;
+  out.replace(padding, QStringLiteral("\n"));
+  return out;
 }
 
 Qt::Alignment staticAlignment(const ControlTemplate& c) {
@@ -125,7 +142,7 @@ void ScreenView::build() {
         break;
       }
       case ControlType::Static: {
-        auto* l = new QLabel(text, this);
+        auto* l = new QLabel(paragraphText(text), this);
         l->setAlignment(staticAlignment(c));
         l->setWordWrap(!c.has("leftnowrap") && !c.has("center") && !c.has("right"));
         l->setTextFormat(Qt::PlainText);
@@ -232,7 +249,63 @@ draw::Color ScreenView::framePixel(int id, int x, int y) const {
   return canvas_.pixel(r.left + x, r.top + y);
 }
 
-QImage ScreenView::snapshot() { return grab().toImage(); }
+QImage ScreenView::snapshot() {
+  // Rendered at one image pixel per client pixel, so a picture is the same on a
+  // scaled display as on a plain one.
+  QImage image(size(), QImage::Format_RGB32);
+  image.setDevicePixelRatio(1.0);
+  image.fill(palette().color(QPalette::Window));
+  render(&image);
+  return image;
+}
+
+QImage ScreenView::framePicture(int id) {
+  const ControlTemplate* c = tpl_.control(id);
+  if (!c || c->type != ControlType::Frame) return {};
+  const PixelRect r = frameRect(id);
+  return snapshot().copy(r.left, r.top, r.width(), r.height());
+}
+
+int ScreenView::frameAt(const QPoint& pos) const {
+  for (const ControlTemplate& c : tpl_.controls) {
+    if (c.type != ControlType::Frame || c.id == -1) continue;
+    // The client rectangle with the border (and sunken edge) painted around it.
+    const PixelRect r = toPixels(c.rect);
+    if (pos.x() >= r.left - 2 && pos.x() < r.right + 2 && pos.y() >= r.top - 2 && pos.y() < r.bottom + 2)
+      return c.id;
+  }
+  return 0;
+}
+
+QString savePicture(const QImage& picture, const QString& file) {
+  if (picture.isNull()) return QStringLiteral("保存する画像がありません");
+  if (file.isEmpty()) return QStringLiteral("ファイル名がありません");
+  QString path = file;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+  const QFileInfo info(path);
+  if (!info.absoluteDir().exists()) return QStringLiteral("フォルダ「%1」がありません").arg(info.absolutePath());
+  if (!picture.save(info.absoluteFilePath(), "PNG"))
+    return QStringLiteral("「%1」に書き込めません").arg(info.absoluteFilePath());
+  return {};
+}
+
+void ScreenView::contextMenuEvent(QContextMenuEvent* event) {
+  const int frameId = frameAt(event->pos());
+  QMenu menu(this);
+  QAction* save = menu.addAction(QStringLiteral("画像を保存..."));
+  if (menu.exec(event->globalPos()) != save) return;
+
+  // Taken before the dialog opens, so the picture is what was shown under the menu.
+  const QImage picture = frameId ? framePicture(frameId) : snapshot();
+  QString name = QString::fromStdString(class_.empty() ? std::string("Lumo") : class_);
+  if (frameId) name += QStringLiteral("-%1").arg(frameId);
+  const QString file = QFileDialog::getSaveFileName(
+      this, QStringLiteral("画像を保存"), QDir::home().filePath(name + QStringLiteral(".png")),
+      QStringLiteral("PNG 画像 (*.png)"));
+  if (file.isEmpty()) return;
+  const QString error = savePicture(picture, file);
+  if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("画像を保存"), error);
+}
 
 std::string ScreenView::text(int id) const {
   if (auto* e = qobject_cast<QLineEdit*>(control(id))) return e->text().toStdString();

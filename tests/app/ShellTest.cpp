@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -154,4 +155,24 @@ TEST(ScreenKeys, EnterInAnEditDismissesAndEnterOnAButtonPressesIt) {
   navigator.run("CDialog3");
   EXPECT_EQ(seen, (std::vector<std::string>{"CDialog3", "CDialog4"}));
   EXPECT_EQ(navigator.current(), nullptr);
+}
+
+// The spaced-out paragraphs break where their runs of spaces end.
+TEST(Narrative, SpacedParagraphsBreakBeforeEachSentence) {
+  struct Case {
+    const char* screen;
+    const char* lineStart;  // must begin a line of the paragraph
+  };
+  const Case cases[] = {{"CDialog3", "このボケを取り除くのに使用されるのが"},
+                        {"CDialog3", "①Ramp  ②Shepp-Logan"},
+                        {"CDialog7", "ントソースを用いて再構成フィルタの効果を経験してみます。"}};
+  for (const Case& c : cases) {
+    lumo::ScreenView view(c.screen);
+    bool found = false;
+    for (QLabel* label : view.findChildren<QLabel*>()) {
+      for (const QString& line : label->text().split('\n'))
+        if (line == QString::fromUtf8(c.lineStart)) found = true;
+    }
+    EXPECT_TRUE(found) << c.screen << ": " << c.lineStart;
+  }
 }
