@@ -246,7 +246,8 @@ void CDialog17::OnFilter() {
   if (wienerRestoration) {
     const Spectrum W100 = wienerFilter(H, C, 100);
     const Spectrum W1 = wienerFilter(H, C, 1);
-    inColour(spectra, colors::blue, [&] { drawSpectrum(spectra, restored(blurredObject, W100)); });
+    inColour(spectra, colors::blue,
+             [&] { drawSpectrum(spectra, restored(blurredObject, W100)); });
     inColour(profiles, colors::blue, [&] { drawProfile(profiles, restored(blurredObject, W1)); });
   }
   if (butterworthWienerCurve) {
@@ -256,8 +257,10 @@ void CDialog17::OnFilter() {
   if (butterworthWienerRestoration) {
     const Spectrum BW100 = butterworthWienerFilter(H, C, fc, n, 100);
     const Spectrum BW1 = butterworthWienerFilter(H, C, fc, n, 1);
-    inColour(spectra, colors::yellow, [&] { drawSpectrum(spectra, restored(blurredObject, BW100)); });
-    inColour(profiles, colors::yellow, [&] { drawProfile(profiles, restored(blurredObject, BW1)); });
+    inColour(spectra, colors::yellow,
+             [&] { drawSpectrum(spectra, restored(blurredObject, BW100)); });
+    inColour(profiles, colors::yellow,
+             [&] { drawProfile(profiles, restored(blurredObject, BW1)); });
   }
 }
 
