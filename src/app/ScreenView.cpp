@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -61,6 +62,52 @@ QString paragraphText(const QString& text) {
   QString out = text;
   out.replace(padding, QStringLiteral("\n"));
   return out;
+}
+
+// A title band spaces its letters out with full-width spaces. Where the band is too
+// narrow for the text in this face, the runs of spaces are shortened (and at last made
+// half-width) until it fits, so every letter stays visible and evenly spaced.
+QString tightenSpacing(QString text, const QFontMetrics& metrics, int width) {
+  static const QRegularExpression run(QStringLiteral("\u3000+"));
+  while (metrics.horizontalAdvance(text) > width) {
+    int longest = 0;
+    for (const auto& m : run.globalMatch(text)) longest = std::max(longest, static_cast<int>(m.capturedLength()));
+    if (longest == 0) break;
+    if (longest > 1) {
+      text.replace(QString(longest, QChar(0x3000)), QString(longest - 1, QChar(0x3000)));
+    } else {
+      text.replace(QChar(0x3000), QChar(' '));
+    }
+  }
+  return text;
+}
+
+// The face's Latin letters run a little wider than the ones the screens were laid out
+// for. A one-line label, radio button or check box whose text does not fit its rectangle
+// grows sideways (from its aligned edge) instead of cutting its text.
+void fitText(QWidget* w, const ControlTemplate& c, QRect& r) {
+  auto* band = qobject_cast<QLabel*>(w);
+  if (band && c.type == ControlType::Static && c.has("sunken") && c.has("center")) {
+    band->setText(tightenSpacing(band->text(), band->fontMetrics(), r.width() - 4));
+    return;
+  }
+  const bool choice = c.type == ControlType::Radio || c.type == ControlType::Check;
+  auto* label = qobject_cast<QLabel*>(w);
+  const bool oneLineLabel = label && c.type == ControlType::Static && !c.has("sunken") &&
+                            !label->text().contains('\n') &&
+                            r.height() < 2 * w->fontMetrics().height();
+  if (!choice && !oneLineLabel) return;
+  if (label) label->setWordWrap(false);
+  const int need = w->sizeHint().width();
+  if (need <= r.width()) return;
+  const int extra = need - r.width();
+  if (c.has("right")) {
+    r.setLeft(r.left() - extra);
+  } else if (c.has("center")) {
+    r.adjust(-extra / 2, 0, extra - extra / 2, 0);
+  } else {
+    r.setWidth(need);
+  }
 }
 
 Qt::Alignment staticAlignment(const ControlTemplate& c) {
@@ -183,6 +230,7 @@ void ScreenView::build() {
       }
     }
     QRect r = pixelRect(c.rect);
+    fitText(w, c, r);
     if (c.type == ControlType::Bitmap) {
       if (auto* l = qobject_cast<QLabel*>(w); l && !l->pixmap().isNull()) r.setSize(l->pixmap().size());
     }
