@@ -49,6 +49,9 @@ double hammingAt(int i, double fc) { return windowCosine(i, fc) * 0.46 + 0.54; }
 
 double gaussianAt(int i, double F) {
   const double c = (-kPiSquaredGauss * F) * F;
+  // A width so large that F * F overflows still passes f = 0 unchanged; elsewhere the
+  // response is 0 (0 * infinity would make the first point NaN).
+  if (i == 0 && !std::isfinite(c)) return 1.0;
   return std::exp(gaussianExponent(c, i));
 }
 

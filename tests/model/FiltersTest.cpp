@@ -86,6 +86,13 @@ TEST(Gaussian, UnderflowsToZeroForVeryWideBlur) {
   EXPECT_EQ(gaussianAt(32, 29.0), 0.0);
 }
 
+TEST(Gaussian, AWidthWhoseSquareOverflowsStillPassesZeroFrequency) {
+  for (double F : {1e154, 1e300, -1e300}) {
+    EXPECT_EQ(gaussianAt(0, F), 1.0) << F;
+    for (int i = 1; i <= 32; ++i) EXPECT_EQ(gaussianAt(i, F), 0.0) << F << " " << i;
+  }
+}
+
 TEST(ObjectSpectrum, KnownValues) {
   EXPECT_NEAR(objectSpectrumAt(16, 1), 0.41066, 5e-6);
   EXPECT_NEAR(objectSpectrumAt(32, 1), 0.02844, 5e-6);
