@@ -30,6 +30,10 @@ model::ImageStore& theDocumentImages();
 // Loads a template from the program's resources (":/dialogs/<id>.dlg").
 DialogTemplate loadTemplate(int templateId);
 
+// Writes a picture for a teacher as PNG; a name without suffix gets ".png". Returns
+// "" on success, else a message saying what went wrong.
+QString savePicture(const QImage& picture, const QString& file);
+
 class ScreenView : public QWidget, public ScreenHost {
   Q_OBJECT
  public:
@@ -58,8 +62,15 @@ class ScreenView : public QWidget, public ScreenHost {
   PixelRect frameRect(int id) const;
   // A canvas pixel given relative to a frame's client origin.
   draw::Color framePixel(int id, int x, int y) const;
-  // What the client area shows (canvas and controls), as the user sees it.
+  // What the client area shows (canvas and controls), as the user sees it, one image
+  // pixel per client pixel whatever the display's scale factor.
   QImage snapshot();
+  // What a picture frame shows: its client rectangle cut from snapshot(). Null for an
+  // id that is not a picture frame of this screen.
+  QImage framePicture(int id);
+  // The picture frame whose client rectangle or border holds `pos` (client pixels),
+  // 0 when there is none.
+  int frameAt(const QPoint& pos) const;
 
   // After a transfer: the successor's class name, "" when none was asked for.
   const std::string& successor() const { return successor_; }
@@ -75,6 +86,8 @@ class ScreenView : public QWidget, public ScreenHost {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  // "画像を保存...": the frame under the pointer, or the whole client area.
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void build();

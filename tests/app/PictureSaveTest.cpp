@@ -1,0 +1,169 @@
+// Pictures for teachers: what the context menu "画像を保存..." saves (a frame's client
+// rectangle or the whole client area, as shown), where it is written, and the program's
+// whole-number scale factor, under which saved pictures keep one pixel per canvas pixel.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "app/ScreenView.h"
+#include "support/LumoProcess.h"
+
+namespace lumo {
+namespace {
+
+// The collimator page: two sunken frames, 1007 (line spread) and 1008 (MTF).
+constexpr int kDisplay = 1003, kSpread = 1007, kMtf = 1008, kFwhm = 1009;
+
+ScreenView& drawnCollimatorPage() {
+  static ScreenView* view = [] {
+    auto* v = new ScreenView("CPageA1");
+    v->setText(kFwhm, "1");
+    v->press(kDisplay);
+    return v;
+  }();
+  return *view;
+}
+
+TEST(Pictures, AFramePictureIsItsClientRectangleAsShownAndTheScreenPictureIsTheClientArea) {
+  ScreenView& view = drawnCollimatorPage();
+  const QImage whole = view.snapshot();
+  ASSERT_EQ(whole.size(), view.size());
+  EXPECT_EQ(whole.devicePixelRatio(), 1.0);
+
+  for (int id : {kSpread, kMtf}) {
+    SCOPED_TRACE(id);
+    const PixelRect r = view.frameRect(id);
+    const QImage picture = view.framePicture(id);
+    ASSERT_EQ(picture.width(), r.width());
+    ASSERT_EQ(picture.height(), r.height());
+    // The frames hold only canvas pixels: the picture is the drawing, pixel for pixel.
+    int mismatches = 0, drawn = 0;
+    for (int y = 0; y < r.height(); ++y)
+      for (int x = 0; x < r.width(); ++x) {
+        const draw::Color c = view.framePixel(id, x, y);
+        if (picture.pixel(x, y) != draw::Canvas::toQRgb(c) || whole.pixel(r.left + x, r.top + y) != picture.pixel(x, y))
+          ++mismatches;
+        if (c != view.framePixel(id, 0, 0)) ++drawn;
+      }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(drawn, 100) << "the press drew nothing into the frame";
+  }
+}
+
+TEST(Pictures, OnlyPictureFramesHaveAFramePicture) {
+  ScreenView& view = drawnCollimatorPage();
+  for (int id : {kDisplay, kFwhm, 4242, -1}) {
+    SCOPED_TRACE(id);
+    EXPECT_TRUE(view.framePicture(id).isNull());
+  }
+}
+
+TEST(Pictures, TheMenuChoosesTheFrameUnderThePointerWithItsBorder) {
+  ScreenView& view = drawnCollimatorPage();
+  const PixelRect s = view.frameRect(kSpread), m = view.frameRect(kMtf);
+  struct Case {
+    int x, y, frame;
+  } cases[] = {
+      {s.left + 10, s.top + 10, kSpread},    {s.right - 1, s.bottom - 1, kSpread},
+      {s.left - 1, s.top + 5, kSpread},      {s.left - 2, s.top - 2, kSpread},  // border, sunken edge
+      {s.left - 3, s.top + 5, 0},            {s.right + 2, s.top + 5, 0},
+      {m.left + 1, m.bottom - 1, kMtf},      {m.right + 1, m.bottom + 1, kMtf},
+      {5, 5, 0},                                                              // the face
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    EXPECT_EQ(view.frameAt(QPoint(c.x, c.y)), c.frame);
+  }
+  // A push button lies outside every frame.
+  EXPECT_EQ(view.frameAt(view.control(kDisplay)->geometry().center()), 0);
+}
+
+TEST(Pictures, SavingWritesAPngThatReadsBackTheSame) {
+  ScreenView& view = drawnCollimatorPage();
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QImage picture = view.framePicture(kMtf);
+
+  struct Case {
+    QString name, written;
+  } cases[] = {
+      {"mtf.png", "mtf.png"},
+      {"mtf", "mtf.png"},              // a name without suffix gets .png
+      {"写真 1.png", "写真 1.png"},    // spaces and Japanese in the name
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.toStdString());
+    EXPECT_EQ(savePicture(picture, dir.filePath(c.name)), QString());
+    QImage back(dir.filePath(c.written), "PNG");
+    ASSERT_FALSE(back.isNull());
+    EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
+  }
+  const QImage screen = view.snapshot();
+  EXPECT_EQ(savePicture(screen, dir.filePath("screen.png")), QString());
+  EXPECT_EQ(QImage(dir.filePath("screen.png")).size(), view.size());
+}
+
+TEST(Pictures, ASaveThatCannotBeDoneSaysSoAndWritesNothing) {
+  ScreenView& view = drawnCollimatorPage();
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QImage picture = view.framePicture(kSpread);
+  ASSERT_TRUE(QDir(dir.path()).mkdir("taken.png"));
+  struct Case {
+    const char* what;
+    QImage image;
+    QString file;
+  } cases[] = {
+      {"no picture", QImage(), dir.filePath("a.png")},
+      {"no file name", picture, QString()},
+      {"missing folder", picture, dir.filePath("no/such/folder/a.png")},
+      {"a folder in the way", picture, dir.filePath("taken.png")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(savePicture(c.image, c.file).isEmpty());
+  }
+  EXPECT_FALSE(QFile::exists(dir.filePath("a.png")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("no")));
+}
+
+// The same frame picture at scale 1 and 2: pictures keep one pixel per canvas pixel.
+TEST(Scale, AScaledProgramSavesTheSameFramePictures) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  std::vector<QImage> pictures;
+  for (const char* scale : {"1", "2", "3"}) {
+    SCOPED_TRACE(scale);
+    const QString file = dir.filePath(QStringLiteral("frame%1.png").arg(scale));
+    const test::LumoRun r = test::runLumo(
+        {"--scale", scale, "--run",
+         QStringLiteral("open CDialog5; press 1003; check 1016; type 1009 10; press 1006; frame 1008 %1").arg(file)});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    pictures.emplace_back(file, "PNG");
+    ASSERT_FALSE(pictures.back().isNull());
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
+  EXPECT_EQ(pictures[0], pictures[2]);
+}
+
+TEST(Scale, AScaleThatIsNoWholeNumberFromOneToEightIsRefused) {
+  for (const char* bad : {"0", "9", "1.5", "two", "", "-2"}) {
+    SCOPED_TRACE(bad);
+    const test::LumoRun r = test::runLumo({"--scale", bad, "--run", "where"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--scale"), std::string::npos) << r.err;
+  }
+  const test::LumoRun missing = test::runLumo({"--scale"});
+  EXPECT_EQ(missing.exitCode, 2);
+  const test::LumoRun ok = test::runLumo({"--scale", "2", "--run", "where"});
+  EXPECT_EQ(ok.exitCode, 0) << ok.err;
+  EXPECT_EQ(ok.out, "start\n");
+}
+
+}  // namespace
+}  // namespace lumo
