@@ -5,12 +5,21 @@
 //   lumo --run 'CMDS'    drive the screens from a script (see ScenarioRunner.h)
 //   lumo --script FILE   the same, with the script in a file
 //   lumo --tour DIR      every screen after sample presses, one PNG each
+//   lumo --scale N       draw every screen N times larger (N = 1..8), pixel for pixel
+//
+// Without --scale the program follows the display's scale factor, rounded to a whole
+// number: the screens' pictures are pixel-exact and stay crisp only when each of their
+// pixels becomes a whole block of screen pixels.
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
+#include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "app/MainWindow.h"
@@ -20,7 +29,33 @@ namespace {
 
 void usage() {
   std::fprintf(stderr,
-               "usage: lumo [FILE] | --run 'COMMANDS' | --script FILE | --tour DIR\n");
+               "usage: lumo [--scale N] [FILE] | --run 'COMMANDS' | --script FILE | --tour DIR\n");
+}
+
+// A whole scale factor 1..8 from an option's text, 0 when it is not one.
+int scaleFactorOf(const char* text) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < 1 || v > 8) return 0;
+  return static_cast<int>(v);
+}
+
+// Qt multiplies the display's factor by QT_SCALE_FACTOR; a fractional one (set by the
+// user's session) is rounded so that the product stays a whole number.
+void keepScaleFactorWhole() {
+  const char* env = std::getenv("QT_SCALE_FACTOR");
+  if (!env || !*env) return;
+  char* end = nullptr;
+  const double v = std::strtod(env, &end);
+  const long whole = std::isfinite(v) ? std::lround(v) : 1;
+  const std::string text = std::to_string(whole < 1 ? 1 : whole > 8 ? 8 : whole);
+  if (text != env) setenv("QT_SCALE_FACTOR", text.c_str(), 1);
+}
+
+double monotonicMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
 }  // namespace
@@ -31,11 +66,20 @@ int main(int argc, char** argv) {
   std::string file;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if ((a == "--run" || a == "--script" || a == "--tour") && i + 1 >= argc) {
+    if ((a == "--run" || a == "--script" || a == "--tour" || a == "--scale") && i + 1 >= argc) {
       usage();
       return 2;
     }
-    if (a == "--run") {
+    if (a == "--scale") {
+      const int n = scaleFactorOf(argv[++i]);
+      if (!n) {
+        std::fprintf(stderr, "lumo: --scale takes a whole number from 1 to 8, not '%s'\n", argv[i]);
+        return 2;
+      }
+      // The forced factor replaces the display's own.
+      setenv("QT_SCALE_FACTOR", std::to_string(n).c_str(), 1);
+      setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    } else if (a == "--run") {
       script = argv[++i];
       scripted = true;
     } else if (a == "--script") {
@@ -66,7 +110,17 @@ int main(int argc, char** argv) {
   if (scripted && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
+  keepScaleFactorWhole();
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+
   QApplication app(argc, argv);
+  // The classic look of the silver dialog face the screens were drawn for.
+  QApplication::setStyle(QStringLiteral("Windows"));
+  // Every text of the program is Japanese: a Japanese face as the widgets' own font
+  // spares each menu, bar and label a search for a fallback font.
+  QFont uiFont = QApplication::font();
+  uiFont.setFamilies({QStringLiteral("IPAPGothic")});
+  QApplication::setFont(uiFont);
   QApplication::setApplicationName(QStringLiteral("Lumo"));
   QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
 
@@ -78,6 +132,18 @@ int main(int argc, char** argv) {
   if (scripted) {
     runner = std::make_unique<lumo::ScenarioRunner>(window.navigator(), window.startView(), &window);
     runner->start(lumo::parseScript(script));
+  }
+
+  // Start-up measurement (bench/startup): with LUMO_STARTUP_T0 set to the launcher's
+  // CLOCK_MONOTONIC time in milliseconds, print the time until the shown window's
+  // event loop first runs idle, and quit.
+  if (const char* t0 = std::getenv("LUMO_STARTUP_T0")) {
+    const double start = std::strtod(t0, nullptr);
+    QTimer::singleShot(0, &app, [start] {
+      std::printf("startup-ms %.3f\n", monotonicMs() - start);
+      std::fflush(stdout);
+      QApplication::quit();
+    });
   }
   return app.exec();
 }
