@@ -159,8 +159,12 @@ void Navigator::quit(int exitCode) {
   quitting_ = true;
   if (sheet_) sheet_->reject();
   if (current_) current_->endWith("");
-  if (mainWindow_) QMetaObject::invokeMethod(mainWindow_, "close", Qt::QueuedConnection);
-  QCoreApplication::exit(exitCode);
+  // The program ends from its main loop, once the screens' own loops have unwound.
+  // A navigator without a main window (a test's) only ends its screens.
+  if (mainWindow_) {
+    QMetaObject::invokeMethod(mainWindow_, "close", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
+  }
 }
 
 QWidget* Navigator::topWindow() {

@@ -127,16 +127,17 @@ TEST_F(Shell, TheDocumentImagesStayWhiteAcrossNewDocuments) {
 // presses that button.
 TEST(ScreenKeys, EnterInAnEditDismissesAndEnterOnAButtonPressesIt) {
   lumo::Navigator navigator(nullptr);
+  QObject alive;  // no step outlives the test
   std::vector<std::string> seen;
   int step = 0;
   std::function<void()> drive = [&] {
     lumo::ScreenWindow* w = navigator.current();
     if (!w || !navigator.settled()) {
-      QTimer::singleShot(0, drive);
+      QTimer::singleShot(0, &alive, drive);
       return;
     }
     seen.push_back(w->view()->screenClass());
-    QTimer::singleShot(0, drive);
+    QTimer::singleShot(0, &alive, drive);
     if (step++ == 0) {
       // On the narrative screen: Enter on the focused "次へ".
       auto* next = qobject_cast<QAbstractButton*>(w->view()->control(1003));
@@ -151,7 +152,7 @@ TEST(ScreenKeys, EnterInAnEditDismissesAndEnterOnAButtonPressesIt) {
       QApplication::sendEvent(edit, &enter);
     }
   };
-  QTimer::singleShot(0, drive);
+  QTimer::singleShot(0, &alive, drive);
   navigator.run("CDialog3");
   EXPECT_EQ(seen, (std::vector<std::string>{"CDialog3", "CDialog4"}));
   EXPECT_EQ(navigator.current(), nullptr);

@@ -29,6 +29,7 @@ struct Sample {
 TEST(Soak, TenThousandTransfersKeepStackWidgetsAndMemoryFlat) {
   constexpr int kTransfers = 10000;
   lumo::Navigator navigator(nullptr);
+  QObject alive;  // no tick outlives the test
   int transfers = 0;
   const char base = 0;
   Sample early{}, late{};
@@ -39,7 +40,7 @@ TEST(Soak, TenThousandTransfersKeepStackWidgetsAndMemoryFlat) {
     char here = 0;
     lumo::ScreenWindow* w = navigator.current();
     if (!w || !navigator.settled()) {
-      QTimer::singleShot(0, tick);
+      QTimer::singleShot(0, &alive, tick);
       return;
     }
     const Sample now{reinterpret_cast<std::intptr_t>(&base) - reinterpret_cast<std::intptr_t>(&here),
@@ -50,11 +51,11 @@ TEST(Soak, TenThousandTransfersKeepStackWidgetsAndMemoryFlat) {
       navigator.quit(0);
       return;
     }
-    QTimer::singleShot(0, tick);
+    QTimer::singleShot(0, &alive, tick);
     ++transfers;
     w->view()->press(w->view()->screenClass() == "CDialog3" ? 1003 : 1020);
   };
-  QTimer::singleShot(0, tick);
+  QTimer::singleShot(0, &alive, tick);
   navigator.run("CDialog3");
 
   ASSERT_EQ(transfers, kTransfers);
