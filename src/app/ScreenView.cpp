@@ -235,6 +235,11 @@ void ScreenView::build() {
       if (auto* l = qobject_cast<QLabel*>(w); l && !l->pixmap().isNull()) r.setSize(l->pixmap().size());
     }
     w->setGeometry(r);
+    // Group boxes, labels and pictures take no clicks: a group box drawn after the
+    // buttons it encloses would otherwise swallow every press meant for them.
+    if (c.type == ControlType::Group || c.type == ControlType::Static || c.type == ControlType::Bitmap ||
+        c.type == ControlType::Icon)
+      w->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (c.has("disabled")) w->setEnabled(false);
     if (c.has("notab")) w->setFocusPolicy(Qt::ClickFocus);
     w->setObjectName(QString::number(c.id));
