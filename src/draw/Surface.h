@@ -57,6 +57,12 @@ class Surface {
   // current position.
   void lineTo(double x, double y);
 
+  // A line from one point to another (the end point not drawn); a move, then a line.
+  void line(double x0, double y0, double x1, double y1) {
+    moveTo(x0, y0);
+    lineTo(x1, y1);
+  }
+
   void setPen(Color c) { pen_ = c; }
   Color pen() const { return pen_; }
 
@@ -146,5 +152,24 @@ inline void Surface::setPixel(double x, double y, Color c) {
   if (dx < 0 || dy < 0 || dx >= canvas_->width() || dy >= canvas_->height()) return;
   canvas_->setPixelUnchecked(static_cast<int>(dx), static_cast<int>(dy), c);
 }
+
+// A curve drawn vertex by vertex: the first vertex moves there, each later one draws a
+// line to it.
+class Polyline {
+ public:
+  explicit Polyline(Surface& surface) : surface_(surface) {}
+  void to(double x, double y) {
+    if (started_) {
+      surface_.lineTo(x, y);
+    } else {
+      surface_.moveTo(x, y);
+      started_ = true;
+    }
+  }
+
+ private:
+  Surface& surface_;
+  bool started_ = false;
+};
 
 }  // namespace lumo::draw

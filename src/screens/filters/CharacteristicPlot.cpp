@@ -46,12 +46,8 @@ void eraseCharacteristicPlot(Surface& plot) {
 }
 
 void drawCurve(Surface& plot, int last, const std::function<double(int)>& rowOf) {
-  for (int i = 0; i <= last; ++i) {
-    if (i == 0)
-      plot.moveTo(columnOf(i), rowOf(i));
-    else
-      plot.lineTo(columnOf(i), rowOf(i));
-  }
+  draw::Polyline curve(plot);
+  for (int i = 0; i <= last; ++i) curve.to(columnOf(i), rowOf(i));
 }
 
 void drawCurve(Surface& plot, Color colour, int last, const std::function<double(int)>& rowOf) {

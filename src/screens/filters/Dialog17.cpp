@@ -74,14 +74,8 @@ Spectrum percent(const Spectrum& v) {
 
 // Left frame: index i at x = 6 * i + 30, a value in percent at y = 230 - percent.
 void drawSpectrum(Surface& spectra, const Spectrum& percentValues) {
-  for (int i = 0; i <= kLastGridIndex; ++i) {
-    const double x = 6 * i + 30;
-    const double y = 230 - percentValues[static_cast<std::size_t>(i)];
-    if (i == 0)
-      spectra.moveTo(x, y);
-    else
-      spectra.lineTo(x, y);
-  }
+  draw::Polyline curve(spectra);
+  for (int i = 0; i <= kLastGridIndex; ++i) curve.to(6 * i + 30, 230 - percentValues[static_cast<std::size_t>(i)]);
 }
 
 // Right frame: the 33-term cosine synthesis of a spectrum, drawn symmetrically for

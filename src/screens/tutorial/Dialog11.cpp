@@ -99,15 +99,9 @@ void drawAxisLabels(Surface& plot) {
 // H = 1 / (1 + (f / fc)^8) at f = i * 10 / 640, drawn at (30 + 5 i, 160 - 110 H).
 void drawResponse(Surface& plot, const Setting& setting) {
   plot.setPen(setting.curve);
-  for (int i = 0; i <= kGridSteps; ++i) {
-    const double h = model::butterworthAt(i, setting.cutoff, kOrder);
-    const double x = kPlotX0 + kStepX * i;
-    const double y = kPlotY0 - kUnitY * h;
-    if (i == 0)
-      plot.moveTo(x, y);
-    else
-      plot.lineTo(x, y);
-  }
+  draw::Polyline curve(plot);
+  for (int i = 0; i <= kGridSteps; ++i)
+    curve.to(kPlotX0 + kStepX * i, kPlotY0 - kUnitY * model::butterworthAt(i, setting.cutoff, kOrder));
 }
 
 }  // namespace

@@ -12,18 +12,13 @@ namespace {
 using draw::Surface;
 namespace colors = draw::colors;
 
-void line(Surface& s, double x0, double y0, double x1, double y1) {
-  s.moveTo(x0, y0);
-  s.lineTo(x1, y1);
-}
-
 // Frequency plot: 6 pixels per 1/64 cycle/pixel from x = 30, response 1 at 100 pixels
 // above the axis at y = 230.
 void drawFrequencyFurniture(Surface& s) {
   s.setBkColor(colors::silver);
-  line(s, 30, 230, 240, 230);
-  line(s, 30, 100, 30, 230);
-  line(s, 30, 130, 35, 130);  // response 1.0
+  s.line(30, 230, 240, 230);
+  s.line(30, 100, 30, 230);
+  s.line(30, 130, 35, 130);  // response 1.0
   s.textOut(5, 123, "1.0");
   s.textOut(215, 235, "0.5");
   s.textOut(50, 245, "frequency(cycles/pixel)");
@@ -34,10 +29,10 @@ void drawFrequencyFurniture(Surface& s) {
 // offset from -10 to +11 but 0.
 void drawRealFurniture(Surface& s) {
   s.setBkColor(colors::silver);
-  line(s, 30, 230, 240, 230);
-  line(s, 130, 50, 130, 230);
+  s.line(30, 230, 240, 230);
+  s.line(130, 50, 130, 230);
   for (int x = 30; x <= 240; x += 10)
-    if (x != 130) line(s, x, 230, x, 225);
+    if (x != 130) s.line(x, 230, x, 225);
   s.textOut(30, 245, "pixel");
   s.textOut(210, 245, "pixel");
   s.textOut(90, 10, "実空間分布");
@@ -45,14 +40,8 @@ void drawRealFurniture(Surface& s) {
 
 // The frequency plot's polyline through (30 + 6 i, 230 - scale * v[i]), i = 0 .. count - 1.
 void plot(Surface& s, const model::Line& v, int count, double scale) {
-  for (int i = 0; i < count; ++i) {
-    const double x = 30 + 6 * i;
-    const double y = 230 - scale * v[static_cast<std::size_t>(i)];
-    if (i == 0)
-      s.moveTo(x, y);
-    else
-      s.lineTo(x, y);
-  }
+  draw::Polyline curve(s);
+  for (int i = 0; i < count; ++i) curve.to(30 + 6 * i, 230 - scale * v[static_cast<std::size_t>(i)]);
 }
 
 }  // namespace
@@ -125,9 +114,9 @@ void CPageA2::OnDisplayLowpass() {
 
   real.setPen(colors::red);
   if (K[0] > 0 && K[1] > 0 && K[63] > 0) {
-    line(real, 130, 230, 130, 230 - 200 * K[0]);
-    line(real, 140, 230, 140, 230 - 200 * K[1]);
-    line(real, 120, 230, 120, 230 - 200 * K[63]);
+    real.line(130, 230, 130, 230 - 200 * K[0]);
+    real.line(140, 230, 140, 230 - 200 * K[1]);
+    real.line(120, 230, 120, 230 - 200 * K[63]);
   }
 
   // The range of the response follows the typed values: a centre at least twice each
