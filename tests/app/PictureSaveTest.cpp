@@ -3,9 +3,13 @@
 // whole-number scale factor, under which saved pictures keep one pixel per canvas pixel.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
@@ -81,6 +85,40 @@ TEST(Pictures, TheMenuChoosesTheFrameUnderThePointerWithItsBorder) {
   }
   // A push button lies outside every frame.
   EXPECT_EQ(view.frameAt(view.control(kDisplay)->geometry().center()), 0);
+}
+
+// Right-clicking opens a menu whose one entry is 「画像を保存...」, over a frame and over
+// the face, on a study screen and on a form without screen (the start view's template).
+TEST(Pictures, ARightClickOffersToSaveThePicture) {
+  ScreenView form(loadTemplate(101));
+  ScreenView& page = drawnCollimatorPage();
+  const PixelRect r = page.frameRect(kMtf);
+  struct Case {
+    const char* what;
+    ScreenView* view;
+    QPoint pos;
+  } cases[] = {
+      {"frame", &page, QPoint(r.left + 5, r.top + 5)},
+      {"face", &page, QPoint(3, 3)},
+      {"start view", &form, QPoint(3, 3)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.view->show();
+    QStringList entries;
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        opened = true;
+        for (QAction* a : menu->actions()) entries << a->text();
+        menu->close();  // no choice: nothing is saved and no dialog opens
+      }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, c.pos, c.view->mapToGlobal(c.pos));
+    QApplication::sendEvent(c.view, &event);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(entries, QStringList{QStringLiteral("画像を保存...")});
+  }
 }
 
 TEST(Pictures, SavingWritesAPngThatReadsBackTheSame) {
