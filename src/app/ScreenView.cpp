@@ -127,6 +127,17 @@ DialogTemplate loadTemplate(int templateId) {
 }
 
 namespace {
+// A form without screen and picture frames (the start view, the about box) never draws:
+// its face is painted directly and its canvas is a single pixel, which spares the
+// start-up a client-sized image.
+bool hasFrames(const DialogTemplate& tpl) {
+  for (const ControlTemplate& c : tpl.controls)
+    if (c.type == ControlType::Frame) return true;
+  return false;
+}
+int formCanvasWidth(const DialogTemplate& tpl) { return hasFrames(tpl) ? duToPxX(tpl.size.w) : 1; }
+int formCanvasHeight(const DialogTemplate& tpl) { return hasFrames(tpl) ? duToPxY(tpl.size.h) : 1; }
+
 const ScreenInfo& infoOf(std::string_view screenClass) {
   const ScreenInfo* info = findScreen(screenClass);
   if (!info) throw std::invalid_argument("unknown screen class " + std::string(screenClass));
@@ -155,14 +166,14 @@ ScreenView::ScreenView(std::string_view screenClass, ScreenOwner* owner, QWidget
 }
 
 ScreenView::ScreenView(const DialogTemplate& tpl, QWidget* parent)
-    : QWidget(parent), tpl_(tpl), canvas_(duToPxX(tpl_.size.w), duToPxY(tpl_.size.h)) {
+    : QWidget(parent), tpl_(tpl), canvas_(formCanvasWidth(tpl_), formCanvasHeight(tpl_)) {
   build();
 }
 
 ScreenView::~ScreenView() = default;
 
 void ScreenView::build() {
-  setFixedSize(canvas_.width(), canvas_.height());
+  setFixedSize(duToPxX(tpl_.size.w), duToPxY(tpl_.size.h));
   QFont font(QStringLiteral("IPAPGothic"));
   // The dialog units are fixed at the 9-point scale, so larger template fonts are
   // held near that size to keep their texts inside their controls.
@@ -397,6 +408,7 @@ model::ImageStore& ScreenView::documentImages() { return theDocumentImages(); }
 
 void ScreenView::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  if (canvas_.width() < width() || canvas_.height() < height()) p.fillRect(rect(), qcolor(draw::colors::face));
   p.drawImage(0, 0, canvas_.image());
 }
 
