@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string lumo = argv[1], minimal = argv[2];
-  const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 15;
+  const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 21;
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
   // One unmeasured run of each first, so both start with warm file caches.
