@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -21,6 +22,7 @@ namespace lumo {
 namespace {
 
 constexpr int kRecentFiles = 4;
+constexpr int kLongestPath = 4096;
 
 QSettings profile() {
   return QSettings(QSettings::NativeFormat, QSettings::UserScope,
@@ -48,8 +50,12 @@ MainWindow::MainWindow() : navigator_(this) {
   {
     QSettings s = profile();
     for (int i = 1; i <= kRecentFiles; ++i) {
-      const QString f = s.value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
-      if (!f.isEmpty()) recent_ << f;
+      // Only what the program itself writes there: a file's absolute path, as text. A
+      // damaged profile's leftovers (binary values, fragments, endless lines) are dropped.
+      const QVariant v = s.value(QStringLiteral("Recent File List/File%1").arg(i));
+      if (v.typeId() != QMetaType::QString) continue;
+      const QString f = v.toString();
+      if (f.size() <= kLongestPath && QDir::isAbsolutePath(f) && !f.contains(QChar(0))) recent_ << f;
     }
   }
 

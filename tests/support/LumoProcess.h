@@ -2,6 +2,8 @@
 // Runs the built program with a script, headless, and collects what it printed.
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 #include <string>
 
@@ -13,11 +15,20 @@ struct LumoRun {
   std::string err;
 };
 
-inline LumoRun runLumo(const QStringList& args, int timeoutMs = 120000) {
+// `env` adds to (or, with an empty value, removes from) the program's environment.
+inline LumoRun runLumo(const QStringList& args, int timeoutMs = 120000,
+                       const QList<QPair<QString, QString>>& env = {}) {
   QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  p.setProcessEnvironment(env);
+  QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+  e.insert("QT_QPA_PLATFORM", "offscreen");
+  for (const auto& [name, value] : env) {
+    if (value.isEmpty()) {
+      e.remove(name);
+    } else {
+      e.insert(name, value);
+    }
+  }
+  p.setProcessEnvironment(e);
   p.start(QStringLiteral(LUMO_BINARY_DIR "/lumo"), args);
   LumoRun r;
   if (!p.waitForFinished(timeoutMs)) {
@@ -32,8 +43,8 @@ inline LumoRun runLumo(const QStringList& args, int timeoutMs = 120000) {
   return r;
 }
 
-inline LumoRun runScript(const std::string& script) {
-  return runLumo({QStringLiteral("--run"), QString::fromStdString(script)});
+inline LumoRun runScript(const std::string& script, const QList<QPair<QString, QString>>& env = {}) {
+  return runLumo({QStringLiteral("--run"), QString::fromStdString(script)}, 120000, env);
 }
 
 }  // namespace lumo::test
