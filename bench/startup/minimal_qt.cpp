@@ -3,6 +3,7 @@
 // LUMO_STARTUP_T0 set (the launcher's CLOCK_MONOTONIC time in milliseconds) it prints
 // the time until its shown window's event loop first runs idle, and quits, as lumo does.
 #include <QApplication>
+#include <QByteArray>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -20,16 +21,19 @@ double monotonicMs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Read before QApplication sets the user's locale, and printed in the C locale below,
+  // so a comma-decimal locale changes neither number.
+  const char* t0 = std::getenv("LUMO_STARTUP_T0");
+  const double start = t0 ? std::strtod(t0, nullptr) : 0;
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QApplication app(argc, argv);
   QWidget window;
   auto* layout = new QVBoxLayout(&window);
   layout->addWidget(new QPushButton(QStringLiteral("OK"), &window));
   window.show();
-  if (const char* t0 = std::getenv("LUMO_STARTUP_T0")) {
-    const double start = std::strtod(t0, nullptr);
+  if (t0) {
     QTimer::singleShot(0, &app, [start] {
-      std::printf("startup-ms %.3f\n", monotonicMs() - start);
+      std::printf("startup-ms %s\n", QByteArray::number(monotonicMs() - start, 'f', 3).constData());
       std::fflush(stdout);
       QApplication::quit();
     });
