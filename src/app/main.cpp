@@ -11,6 +11,7 @@
 // number: the screens' pictures are pixel-exact and stay crisp only when each of their
 // pixels becomes a whole block of screen pixels.
 #include <QApplication>
+#include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -138,9 +139,11 @@ int main(int argc, char** argv) {
   // CLOCK_MONOTONIC time in milliseconds, print the time until the shown window's
   // event loop first runs idle, and quit.
   if (const char* t0 = std::getenv("LUMO_STARTUP_T0")) {
-    const double start = std::strtod(t0, nullptr);
+    // QApplication has set the user's locale by now: read and print the number in the
+    // C locale, so a comma-decimal locale neither cuts the time short nor prints "12,5".
+    const double start = QByteArray(t0).toDouble();
     QTimer::singleShot(0, &app, [start] {
-      std::printf("startup-ms %.3f\n", monotonicMs() - start);
+      std::printf("startup-ms %s\n", QByteArray::number(monotonicMs() - start, 'f', 3).constData());
       std::fflush(stdout);
       QApplication::quit();
     });

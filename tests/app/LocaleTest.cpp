@@ -6,7 +6,9 @@
 #include <langinfo.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <time.h>
 
+#include <QByteArray>
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
@@ -119,4 +121,25 @@ TEST(Locale, TheSamePressesDrawTheSamePicturesUnderCAndACommaDecimalLocale) {
     }
   }
   EXPECT_EQ(compared, 4 * 11);  // four entries in each of the eleven frames
+}
+
+// The start-up measurement reads the launcher's time and prints its result with a
+// decimal point under a comma-decimal locale too, and the figure is a plausible one.
+TEST(Locale, TheStartUpMeasurementReadsAndPrintsPointDecimals) {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  // A fraction of a millisecond in the start time: read as a whole number, it would
+  // show up as a time up to one millisecond too long, and printf would write "12,345".
+  const double t0 = static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+  const auto r = lumo::test::runLumo({}, 60000,
+                                     {{"LC_ALL", kCommaLocale},
+                                      {"LUMO_STARTUP_T0", QString::number(t0, 'f', 3)}});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_EQ(r.out.rfind("startup-ms ", 0), 0u) << r.out;
+  const std::string figure = r.out.substr(11, r.out.find('\n') - 11);
+  EXPECT_EQ(figure.find(','), std::string::npos) << figure;
+  ASSERT_NE(figure.find('.'), std::string::npos) << figure;
+  const double ms = QByteArray::fromStdString(figure).toDouble();
+  EXPECT_GT(ms, 0.0);
+  EXPECT_LT(ms, 60000.0);
 }
