@@ -33,14 +33,17 @@ images: build
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-asan: the first report of either stops the program that made it and fails the run.
 # Leak checking is off: Qt and fontconfig keep caches until exit, which is no fault of ours.
-# The build step gets the same settings, since listing the tests runs the test programs.
+# A failed huge allocation returns null as it does without the sanitizer (Qt reading a
+# damaged settings file asks for one and copes). The soak test measures stack depth and
+# resident memory, which the sanitizer's own stacks and quarantine change: it runs in
+# `make test` only. The build step gets the same settings: listing tests runs them.
 ASAN_BUILD ?= build-asan
-SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=0:allocator_may_return_null=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 sanitize: setup
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Release -DLUMO_SANITIZE=ON
 	$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -E '^Soak\.'
 
 # Start-up time and memory against a minimal Qt Widgets program, the press time of every
 # drawing handler, then the drawing micro-benchmarks. Fails when a goal is missed.
