@@ -99,8 +99,9 @@ struct Geometry {
 class XServer {
  public:
   XServer() {
-    // -displayfd picks a free display number and writes it to our end of the pipe; at
-    // 96 dpi Qt draws one device pixel per pixel (at the server's default it scales by 3/4).
+    // -displayfd picks a free display number and writes it to our end of the pipe; the
+    // resolution is fixed at 96 dpi so that the program's scale factor is 1 whatever
+    // the server's default.
     xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                                          QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-dpi"), QStringLiteral("96"),
                                          QStringLiteral("-nolisten"),
