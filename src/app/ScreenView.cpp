@@ -84,7 +84,8 @@ QString tightenSpacing(QString text, const QFontMetrics& metrics, int width) {
 
 // The face's Latin letters run a little wider than the ones the screens were laid out
 // for. A one-line label, radio button or check box whose text does not fit its rectangle
-// grows sideways (from its aligned edge) instead of cutting its text.
+// grows sideways (from its aligned edge) instead of cutting its text. A label tall
+// enough for a second line wraps as laid out.
 void fitText(QWidget* w, const ControlTemplate& c, QRect& r) {
   auto* band = qobject_cast<QLabel*>(w);
   if (band && c.type == ControlType::Static && c.has("sunken") && c.has("center")) {
@@ -95,7 +96,7 @@ void fitText(QWidget* w, const ControlTemplate& c, QRect& r) {
   auto* label = qobject_cast<QLabel*>(w);
   const bool oneLineLabel = label && c.type == ControlType::Static && !c.has("sunken") &&
                             !label->text().contains('\n') &&
-                            r.height() < 2 * w->fontMetrics().height();
+                            2 * r.height() < 3 * w->fontMetrics().height();
   if (!choice && !oneLineLabel) return;
   if (label) label->setWordWrap(false);
   const int need = w->sizeHint().width();
