@@ -115,7 +115,8 @@ Qt::Alignment staticAlignment(const ControlTemplate& c) {
   Qt::Alignment a = Qt::AlignLeft;
   if (c.has("center")) a = Qt::AlignHCenter;
   if (c.has("right")) a = Qt::AlignRight;
-  a |= c.has("vcenter") ? Qt::AlignVCenter : Qt::AlignTop;
+  // A sunken band is barely taller than its text: centring keeps the letters whole.
+  a |= c.has("vcenter") || c.has("sunken") ? Qt::AlignVCenter : Qt::AlignTop;
   return a;
 }
 
