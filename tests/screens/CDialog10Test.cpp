@@ -3,22 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "app/ScreenView.h"
+#include "support/FramePixels.h"
 #include "StretchedImageCheck.h"
 
 namespace lumo {
 namespace {
+using lumo::test::countIn;
 
 namespace colors = draw::colors;
 
 constexpr int kExplain = 1003, kPanel = 1007, kProjection = 1008, kSlice = 1018;
-
-int countIn(const ScreenView& view, int frameId, int x0, int y0, int x1, int y1, draw::Color c) {
-  int n = 0;
-  for (int x = x0; x < x1; ++x)
-    for (int y = y0; y < y1; ++y)
-      if (view.framePixel(frameId, x, y) == c) ++n;
-  return n;
-}
 
 TEST(CDialog10, FramesAreEmptyBeforeTheExplanation) {
   ScreenView view("CDialog10");

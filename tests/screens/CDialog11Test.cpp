@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ScreenView.h"
+#include "support/FramePixels.h"
 #include "StretchedImageCheck.h"
 
 namespace lumo {
@@ -38,15 +39,6 @@ const Setting kBw010{1015, colors::black, {165, 0, 0, 150, 150}, {166, 0, 9, 70,
 const Setting kBw022{1028, colors::yellow, {177, 0, 0, 150, 150}, {178, 0, 9, 70, 70},
                      {50,  50,  50,  50,  50,  50,  50,  50,  51,  52,  56,  63,  73,  88,  103, 118, 130,
                       140, 146, 150, 153, 155, 156, 157, 158, 158, 159, 159, 159, 159, 159, 159, 159}};
-
-int count(const ScreenView& view, int frameId, draw::Color c) {
-  const PixelRect r = view.frameRect(frameId);
-  int n = 0;
-  for (int x = 0; x < r.width(); ++x)
-    for (int y = 0; y < r.height(); ++y)
-      if (view.framePixel(frameId, x, y) == c) ++n;
-  return n;
-}
 
 std::set<draw::Color> coloursIn(const ScreenView& view, int frameId) {
   const PixelRect r = view.frameRect(frameId);
@@ -83,7 +75,7 @@ TEST(CDialog11, OnWithNothingCheckedDrawsOnlyAxesAndLabels) {
   }
   for (int id : {kRaw, kSmoothed, kSlice, kPanel}) {
     const PixelRect r = view.frameRect(id);
-    EXPECT_EQ(count(view, id, colors::silver), r.width() * r.height()) << id;
+    EXPECT_EQ(lumo::test::countColour(view, id, colors::silver), r.width() * r.height()) << id;
   }
 }
 
@@ -140,7 +132,7 @@ TEST(CDialog11, ExplanationShowsTheRawProjectionAndTheText) {
       if (view.framePixel(kPanel, x, y) == colors::blue) ++blueTitle;
   EXPECT_GT(blueTitle, 50);
   // The plot and the filtered images are the settings' business.
-  EXPECT_EQ(count(view, kPlot, colors::black), 0);
+  EXPECT_EQ(lumo::test::countColour(view, kPlot, colors::black), 0);
   EXPECT_EQ(centredSquareCount(view, kSmoothed, colors::silver), 128 * 128);
 }
 

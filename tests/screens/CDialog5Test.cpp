@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "app/ScreenView.h"
+#include "support/FramePixels.h"
 
 namespace lumo {
 namespace {
+using lumo::test::anyColourIn;
+using lumo::test::countColour;
 
 namespace colors = draw::colors;
 using Point = std::pair<int, int>;
@@ -19,23 +22,6 @@ constexpr int kPanel = 1007, kPlot = 1008, kExplain = 1003, kDisplay = 1006, kEr
 
 // x of sample s on every row of the plot.
 constexpr int sampleX(int s) { return 4 * s + 50; }
-
-int countColour(const ScreenView& view, int frameId, draw::Color c) {
-  const PixelRect r = view.frameRect(frameId);
-  int n = 0;
-  for (int x = 0; x < r.width(); ++x)
-    for (int y = 0; y < r.height(); ++y)
-      if (view.framePixel(frameId, x, y) == c) ++n;
-  return n;
-}
-
-bool anyColourIn(const ScreenView& view, int frameId, int x0, int y0, int x1, int y1,
-                 draw::Color c) {
-  for (int x = x0; x < x1; ++x)
-    for (int y = y0; y < y1; ++y)
-      if (view.framePixel(frameId, x, y) == c) return true;
-  return false;
-}
 
 void expectPixels(const ScreenView& view, int frameId, const std::vector<Point>& points,
                   draw::Color c, const char* what) {

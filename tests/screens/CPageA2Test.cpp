@@ -7,31 +7,18 @@
 #include <vector>
 
 #include "app/ScreenView.h"
+#include "support/FramePixels.h"
 
 namespace lumo {
 namespace {
+using lumo::test::anyColourIn;
+using lumo::test::countColour;
 
 namespace colors = draw::colors;
 using Point = std::pair<int, int>;
 
 constexpr int kDisplay = 1003, kErase = 1006, kFreq = 1007, kReal = 1008, kCutoff = 1009,
               kOrder = 1010, kLowpass = 1011, kCentre = 1012, kMinus = 1013, kPlus = 1014;
-
-int countColour(const ScreenView& view, int frameId, draw::Color c) {
-  const PixelRect r = view.frameRect(frameId);
-  int n = 0;
-  for (int x = 0; x < r.width(); ++x)
-    for (int y = 0; y < r.height(); ++y)
-      if (view.framePixel(frameId, x, y) == c) ++n;
-  return n;
-}
-
-bool anyColourIn(const ScreenView& view, int frameId, int x0, int y0, int x1, int y1, draw::Color c) {
-  for (int x = x0; x < x1; ++x)
-    for (int y = y0; y < y1; ++y)
-      if (view.framePixel(frameId, x, y) == c) return true;
-  return false;
-}
 
 void butterworth(ScreenView& view, const std::string& order, const std::string& cutoff) {
   view.setText(kOrder, order);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/ScreenView.h"
+#include "support/FramePixels.h"
 
 namespace lumo::filtertest {
 
@@ -53,19 +54,10 @@ inline void expectPixels(const ScreenView& view, int frameId, const std::vector<
   for (const Point& p : points) EXPECT_EQ(view.framePixel(frameId, p.first, p.second), c) << at(p);
 }
 
-// Pixels of colour c in the rectangle [x0, x1) x [y0, y1) of a frame's coordinates.
-inline int countIn(const ScreenView& view, int frameId, int x0, int y0, int x1, int y1,
-                   draw::Color c) {
-  int n = 0;
-  for (int x = x0; x < x1; ++x)
-    for (int y = y0; y < y1; ++y)
-      if (view.framePixel(frameId, x, y) == c) ++n;
-  return n;
-}
+using test::countIn;
 
 inline int countInFrame(const ScreenView& view, int frameId, draw::Color c) {
-  const PixelRect r = view.frameRect(frameId);
-  return countIn(view, frameId, 0, 0, r.width(), r.height(), c);
+  return test::countColour(view, frameId, c);
 }
 
 }  // namespace lumo::filtertest

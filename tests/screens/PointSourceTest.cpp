@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "app/ScreenView.h"
+#include "support/FramePixels.h"
 
 namespace lumo {
 namespace {
+using lumo::test::countColour;
 
 namespace colors = draw::colors;
 
@@ -22,15 +24,6 @@ draw::Color gridPixel(ScreenView& view, int frameId, int x, int y) {
   draw::Surface s = view.frame(frameId);
   s.setup(draw::Setup::CentredMirrored);
   return s.pixel(x - 64, y - 64);
-}
-
-int countColour(const ScreenView& view, int frameId, draw::Color c) {
-  const PixelRect r = view.frameRect(frameId);
-  int n = 0;
-  for (int x = 0; x < r.width(); ++x)
-    for (int y = 0; y < r.height(); ++y)
-      if (view.framePixel(frameId, x, y) == c) ++n;
-  return n;
 }
 
 int countRedShades(ScreenView& view, int frameId) {
