@@ -107,13 +107,6 @@ void ScenarioRunner::start(std::vector<ScriptCommand> commands) {
   QTimer::singleShot(0, this, &ScenarioRunner::step);
 }
 
-void ScenarioRunner::fail(const std::string& message) {
-  std::fprintf(stderr, "lumo: %s\n", message.c_str());
-  std::fflush(stderr);
-  navigator_.quit(2);
-  throw ScriptError{message};
-}
-
 ScreenView* ScenarioRunner::view() {
   if (SheetWindow* sheet = navigator_.sheet()) return sheet->currentPage();
   if (ScreenWindow* w = navigator_.current()) return w->view();

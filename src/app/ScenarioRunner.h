@@ -40,7 +40,6 @@ class ScenarioRunner : public QObject {
  private:
   void step();
   void execute(const ScriptCommand& c);
-  [[noreturn]] void fail(const std::string& message);
   ScreenView* view();  // the screen or page the commands act on
   QWidget* window();
 
