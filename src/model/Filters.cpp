@@ -55,6 +55,22 @@ double gaussianAt(int i, double F) {
   return std::exp(gaussianExponent(c, i));
 }
 
+double hanning(double f, double fc) {
+  if (f > fc) return 0.0;
+  return std::cos((f * kPiWindow) / fc) * 0.5 + 0.5;
+}
+
+double hamming(double f, double fc) {
+  if (f > fc) return 0.0;
+  return std::cos((f * kPiWindow) / fc) * 0.46 + 0.54;
+}
+
+double gaussian(double f, double F) {
+  const double c = (-kPiSquaredGauss * F) * F;
+  if (f == 0.0) return 1.0;
+  return std::exp(((c * f) * f) / kFourLn2);
+}
+
 double sheppLoganSineAt(int i) {
   double t = static_cast<double>(i) * kPiKernel;
   t = t * 10;

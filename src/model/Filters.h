@@ -53,6 +53,12 @@ double butterworthAt(int i, double fc, double n);
 // Defined for f <= fc only; the caller stops at the last i with i <= 64 * fc.
 double hanningAt(int i, double fc);
 double hammingAt(int i, double fc);
+// The same three at any frequency f in cycles/pixel (the reconstruction lab's filters):
+// hanning cos((f * 3.1415927) / fc) * 0.5 + 0.5 and hamming * 0.46 + 0.54, both 0 above fc;
+// gaussian exp((((-9.86960469269329 * F) * F) * f) * f / 2.7724).
+double hanning(double f, double fc);
+double hamming(double f, double fc);
+double gaussian(double f, double F);
 // Gaussian response of a blur of FWHM F pixels at grid index i:
 // exp((((-9.86960469269329 * F) * F) * i * 10 / 640) * i * 10 / 640 / 2.7724), left to right.
 double gaussianAt(int i, double F);

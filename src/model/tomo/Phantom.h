@@ -1,0 +1,54 @@
+#pragma once
+// Phantoms: activity a(x, y) and linear attenuation mu(x, y) (1/cm at 140 keV) on an n x n slice of
+// the 420 mm field, each pixel the mean of 4 x 4 samples.
+//
+// Attenuation: soft tissue, water and brain take softTissueMu; bone takes softTissueMu * 0.27 / 0.15
+// (0.27 /cm at the default 0.15); air 0. Activities are relative (the acquisition scales them).
+//
+// Regions for the figures of merit hold only pixels wholly inside their structure (every sample of
+// the pixel and of its 8 neighbours), or, where a structure is too small for that at the matrix,
+// the pixels wholly inside it, or the pixel at each structure's centre:
+//   brain        Hot "basal ganglia" (caudate and putamen, 4), Cold "ventricles" (0),
+//                Background and Uniform "white matter" (1); cortex and thalami 4; skull of bone.
+//   shepp-logan  Toft's modified head (intensities 1, 0.2, 0.3, 0.4 ...; non-negative): Hot "upper
+//                ellipse" (0.3), Cold "right ventricle" (0), Background and Uniform "brain" (0.2);
+//                the outer ring is bone; 1 unit = 100 mm.
+//   rods         21.6 cm water cylinder (activity 1) with six 60-degree sectors of cold rods,
+//                4.8, 6.4, 7.9, 9.5, 11.1, 12.7 mm, centre spacing twice the diameter, out to 85 mm:
+//                Cold "rods 4.8 mm" ... "rods 12.7 mm", Background and Uniform "outer ring" (water
+//                between 88 and 104 mm from the centre).
+//   cylinder     uniform 20 cm water cylinder: Background and Uniform "central disc" (radius 80 mm).
+//   points       three point sources in air, each one pixel of activity 1 at the pixel centre
+//                nearest to 0, 5 and 10 cm right of the centre (PointSource gives that centre).
+#include <string>
+#include <vector>
+
+#include "model/tomo/Image.h"
+#include "model/tomo/Settings.h"
+
+namespace lumo::tomo {
+
+struct Region {
+  std::string name;
+  enum Kind { Hot, Cold, Background, Uniform } kind;
+  std::vector<int> pixels;  // indices y * n + x
+};
+
+struct PointSource {
+  std::string name;
+  double xMm, yMm;  // X right, Y up, from the centre of the field (see Image.h)
+};
+
+struct Phantom {
+  Image activity;
+  Image mu;  // 1/cm at 140 keV
+  std::vector<Region> regions;
+  std::vector<PointSource> points;
+};
+
+constexpr double kBoneToSoftTissue = 0.27 / 0.15;
+
+// matrix: any n >= 8 (the lab uses 64, 128, 256); softTissueMu >= 0.
+Phantom makePhantom(PhantomKind, int matrix, double softTissueMu);
+
+}  // namespace lumo::tomo
