@@ -1,0 +1,75 @@
+#pragma once
+// The figures of merit of the lab's result: NRMSE, noise CV, the contrast recovery of each
+// region and the FWHM of each point source, one column per result (two when comparing).
+// A figure that cannot be had (imported data have no truth) reads 「なし」.
+#include <QImage>
+#include <QString>
+#include <QTableWidget>
+#include <string>
+#include <vector>
+
+namespace lumo::lab {
+
+// One result's figures, as the table shows them.
+struct FigureSet {
+  struct Named {
+    std::string name;  // UTF-8, as the phantom names its region or point source
+    double value;
+  };
+  double nrmse = 0, cv = 0;
+  std::vector<Named> crc;      // per region
+  std::vector<Named> fwhmMm;   // per point source, millimetres
+
+  // From the engine's figures (anything with nrmse, cv, crc[i].name/.crc and
+  // fwhm[i].name/.fwhmMm), without this header needing the engine's.
+  template <class Figures>
+  static FigureSet from(const Figures& f) {
+    FigureSet s;
+    s.nrmse = f.nrmse;
+    s.cv = f.cv;
+    for (const auto& r : f.crc) s.crc.push_back({r.name, r.crc});
+    for (const auto& p : f.fwhm) s.fwhmMm.push_back({p.name, p.fwhmMm});
+    return s;
+  }
+};
+
+class FiguresTable : public QTableWidget {
+  Q_OBJECT
+ public:
+  explicit FiguresTable(QWidget* parent = nullptr);
+
+  // One column per result, titled (e.g. 「現在」 and 「比較」, or the methods). Rows: NRMSE,
+  // ノイズ CV, CRC of each region, FWHM of each point source, in the first result's order
+  // and then any the second adds; a figure a result lacks reads 「なし」.
+  void setFigures(const std::vector<FigureSet>& results, const QStringList& titles);
+  void setFigures(const FigureSet& result, const QString& title = QStringLiteral("値"));
+  void clearFigures();
+
+  // The shown text of a cell (for tests and the runner).
+  QString cellText(int row, int column) const;
+
+  // "figure,<title 1>[,<title 2>]", then one line per row: nrmse, cv, crc:<name>,
+  // fwhm_mm:<name>, with the numbers in full (%.9g); a missing figure is an empty field.
+  std::string toCsv() const;
+  QString saveCsv(const QString& file) const;
+
+  void setSaveName(const QString& name) { saveName_ = name; }
+  QString saveName() const;
+  QImage picture();  // as shown, one image pixel per widget pixel
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  struct Row {
+    std::string key;  // nrmse, cv, crc:<name>, fwhm_mm:<name>
+    QString label;
+    int decimals;
+    std::vector<double> values;  // one per column, NaN when missing
+  };
+  std::vector<Row> rows_;
+  QStringList titles_;
+  QString saveName_;
+};
+
+}  // namespace lumo::lab
