@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "lab/LabLabels.h"
 #include "lab/LabWindow.h"
 
 namespace lumo::lab {
@@ -52,14 +53,14 @@ std::vector<FigureRow> figureRows(const LabResult* current, const LabResult* kep
     if (k)
       for (const tomo::RegionFigure& o : k->crc)
         if (o.name == r.name) kv = o.crc;
-    rows.push_back({QStringLiteral("CRC ") + QString::fromStdString(r.name), "crc:" + regionKey(r.name), r.crc, kv, 3});
+    rows.push_back({QStringLiteral("CRC ") + regionLabel(r.name), "crc:" + regionKey(r.name), r.crc, kv, 3});
   }
   for (const tomo::PointFigure& p : f.fwhm) {
     double kv = nan;
     if (k)
       for (const tomo::PointFigure& o : k->fwhm)
         if (o.name == p.name) kv = o.fwhmMm;
-    rows.push_back({QStringLiteral("FWHM ") + QString::fromStdString(p.name) + QStringLiteral(" (mm)"),
+    rows.push_back({QStringLiteral("FWHM ") + regionLabel(p.name) + QStringLiteral(" (mm)"),
                     "fwhm:" + regionKey(p.name), p.fwhmMm, kv, 2});
   }
   return rows;

@@ -78,6 +78,20 @@ QString choiceLabel(const std::string& key, const std::string& choice) {
   return it == choices().end() ? QString::fromStdString(choice) : QString::fromUtf8(it->second);
 }
 
+QString regionLabel(const std::string& name) {
+  static const std::map<std::string, const char*> names = {
+      {"basal ganglia", "基底核"},   {"ventricles", "脳室"},       {"white matter", "白質"},
+      {"upper ellipse", "上の楕円"}, {"right ventricle", "右脳室"}, {"brain", "脳"},
+      {"outer ring", "外周部"},      {"central disc", "中心部"},   {"centre", "中心"},
+  };
+  const auto it = names.find(name);
+  if (it != names.end()) return QString::fromUtf8(it->second);
+  if (name.rfind("rods ", 0) == 0) return QStringLiteral("ロッド ") + QString::fromStdString(name.substr(5));
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, " cm") == 0)
+    return QStringLiteral("中心から ") + QString::fromStdString(name);
+  return QString::fromStdString(name);
+}
+
 QString groupTitle(SettingGroup group) {
   switch (group) {
     case SettingGroup::Acquisition:

@@ -21,5 +21,8 @@ SettingLabel settingLabel(const std::string& key);
 // The Japanese name of one choice of a setting (the choice itself when there is none).
 QString choiceLabel(const std::string& key, const std::string& choice);
 QString groupTitle(SettingGroup group);
+// The Japanese name of a phantom's region or point source (the engine's name when the
+// window knows none), e.g. "basal ganglia" -> 基底核, "rods 4.8 mm" -> ロッド 4.8 mm.
+QString regionLabel(const std::string& name);
 
 }  // namespace lumo::lab
