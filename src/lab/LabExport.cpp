@@ -31,15 +31,6 @@ std::string regionKey(const std::string& name) {
 
 }  // namespace
 
-std::string csvNumber(double v) {
-  if (std::isnan(v)) return "nan";
-  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
-  char buf[32];
-  // to_chars never looks at the locale.
-  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 9);
-  return std::string(buf, r.ptr);
-}
-
 std::vector<FigureRow> figureRows(const LabResult* current, const LabResult* kept) {
   std::vector<FigureRow> rows;
   const double nan = std::nan("");
@@ -131,11 +122,7 @@ QString exportCsv(const LabWindow& lab, const std::string& what, const QString& 
   QString error;
   const std::string text = csvText(lab, what, &error);
   if (!error.isEmpty()) return error;
-  QSaveFile out(file);
-  if (!out.open(QIODevice::WriteOnly) || out.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
-      !out.commit())
-    return QStringLiteral("「%1」に書き込めません").arg(QFileInfo(file).absoluteFilePath());
-  return {};
+  return saveCsv(text, file);
 }
 
 }  // namespace lumo::lab

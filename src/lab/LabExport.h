@@ -7,17 +7,19 @@
 //   profile               sample,slice,truth (and kept when comparing)
 //   convergence           iteration,nrmse,cv,fbp_nrmse,fbp_cv
 //   figures               figure,current (and kept when comparing)
-// Numbers carry nine significant digits ("%.9g"); a value that is not available is "nan".
+// Numbers carry nine significant digits ("%.9g"); a value that is not available is left
+// empty (lab/CsvFile.h).
 #include <QString>
 #include <string>
 #include <vector>
+
+#include "lab/CsvFile.h"
 
 namespace lumo::lab {
 
 class LabWindow;
 struct LabResult;
 
-std::string csvNumber(double v);
 
 // One row of the figures-of-merit table.
 struct FigureRow {

@@ -27,6 +27,7 @@
 #include <cmath>
 
 #include "app/ScreenView.h"
+#include "lab/ImagePanel.h"
 #include "lab/LabExport.h"
 #include "lab/LabLabels.h"
 
@@ -36,30 +37,6 @@ namespace {
 
 const char* const kPanelTitles[] = {"真の分布", "サイノグラム", "再構成画像", "誤差画像 (再構成 - 真)",
                                     "比較: 保持した再構成画像", "比較: 保持した誤差画像"};
-
-// Until the image panels arrive: the picture in grey, scaled by a whole number.
-QImage greyPicture(const std::vector<float>& px, int w, int h, bool symmetric) {
-  if (w <= 0 || h <= 0 || px.size() < std::size_t(w) * h) return {};
-  float lo = 0, hi = 0;
-  for (float v : px) {
-    if (!std::isfinite(v)) continue;
-    lo = std::min(lo, v);
-    hi = std::max(hi, v);
-  }
-  if (symmetric) {
-    hi = std::max(std::abs(lo), std::abs(hi));
-    lo = -hi;
-  }
-  if (hi <= lo) hi = lo + 1;
-  QImage img(w, h, QImage::Format_RGB32);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const float v = px[std::size_t(y) * w + x];
-      const int g = std::isfinite(v) ? std::clamp(int((v - lo) / (hi - lo) * 255.0f), 0, 255) : 0;
-      img.setPixel(x, y, qRgb(g, g, g));
-    }
-  return img;
-}
 
 QString number(double v, int decimals) {
   if (!std::isfinite(v)) return QStringLiteral("-");
@@ -113,16 +90,24 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* grid = new QGridLayout(panelArea_);
   grid->setContentsMargins(0, 0, 0, 0);
   for (int i = 0; i < 6; ++i) {
-    auto* box = new QGroupBox(QString::fromUtf8(kPanelTitles[i]), panelArea_);
-    auto* l = new QVBoxLayout(box);
-    auto* picture = new QLabel(box);
-    picture->setAlignment(Qt::AlignCenter);
-    picture->setMinimumSize(264, 264);
-    l->addWidget(picture);
+    auto* box = new ImagePanel(QString::fromUtf8(kPanelTitles[i]), panelArea_);
+    box->setSaveName(QString::fromStdString(panelNames()[i]));
+    box->setMinimumSize(300, 300);
+    if (i == 3 || i == 5) box->setRangeMode(ImagePanel::RangeMode::Symmetric);
     panels_.push_back(box);
     grid->addWidget(box, i % 2 == 0 ? 0 : 1, i < 2 ? 0 : i < 4 ? 1 : 2);
     if (i >= 4) box->hide();
   }
+  auto* slicePanel = static_cast<ImagePanel*>(panels_[2]);
+  slicePanel->setProfileEnabled(true);
+  connect(slicePanel, &ImagePanel::profileLineChanged, this, [this](const QLineF& l) {
+    const double n = std::max(1, static_cast<ImagePanel*>(panels_[2])->imageWidth() - 1);
+    line_[0] = l.x1() / n;
+    line_[1] = l.y1() / n;
+    line_[2] = l.x2() / n;
+    line_[3] = l.y2() / n;
+    updateProfile();
+  });
   // Truth and sinogram left, slice and error right: the order a student reads them.
   body->addWidget(panelArea_, 1);
 
@@ -218,7 +203,7 @@ void LabWindow::buildControls(QWidget* host) {
       w = s;
     } else {
       auto* s = new QDoubleSpinBox(host);
-      s->setDecimals(label.decimals > 0 ? label.decimals : 3);
+      s->setDecimals(label.label.isEmpty() ? 3 : label.decimals);
       s->setRange(info.min, info.max);
       s->setSingleStep(label.step);
       s->setAccelerated(true);
@@ -499,21 +484,22 @@ void LabWindow::onFailed(quint64 generation, const QString& message) {
   updateButtons();
 }
 
-void LabWindow::showImage(int panel, const tomo::Image& image, bool symmetric) {
+void LabWindow::showImage(int panel, const tomo::Image& image, bool) {
   if (panel < 0 || panel >= int(panels_.size())) return;
-  auto* label = panels_[panel]->findChild<QLabel*>();
-  const QImage img = greyPicture(image.px, image.n, image.n, symmetric);
-  if (img.isNull()) return;
-  const int k = std::max(1, 256 / std::max(1, image.n));
-  label->setPixmap(QPixmap::fromImage(img.scaled(img.width() * k, img.height() * k)));
+  auto* p = static_cast<ImagePanel*>(panels_[panel]);
+  p->setColourScale(scaleKind());
+  p->setImage(image.px, image.n);
 }
 
 void LabWindow::showSinogram(const tomo::Sinogram& s) {
-  auto* label = panels_[1]->findChild<QLabel*>();
-  const QImage img = greyPicture(s.counts, s.bins, s.views, false);
-  if (img.isNull()) return;
-  const int k = std::max(1, 256 / std::max(1, std::max(s.bins, s.views)));
-  label->setPixmap(QPixmap::fromImage(img.scaled(img.width() * k, img.height() * k)));
+  auto* p = static_cast<ImagePanel*>(panels_[1]);
+  p->setColourScale(scaleKind());
+  p->setImage(s.counts, s.bins, s.views);
+}
+
+draw::ScaleKind LabWindow::scaleKind() const {
+  const int i = scaleBox_ ? scaleBox_->currentIndex() : 0;
+  return i == 1 ? draw::ScaleKind::Grey : i == 2 ? draw::ScaleKind::Hot : draw::ScaleKind::Rainbow;
 }
 
 void LabWindow::showResult() {
@@ -549,30 +535,35 @@ void LabWindow::updateProfile() {}
 int LabWindow::profileSamples() const { return result_ ? result_->reconstruction.slice.n : settings_.matrix; }
 
 void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
-  const double n = result_ ? result_->reconstruction.slice.n : settings_.matrix;
-  line_[0] = x0 / n;
-  line_[1] = y0 / n;
-  line_[2] = x1 / n;
-  line_[3] = y1 / n;
+  auto* panel = static_cast<ImagePanel*>(panels_[2]);
+  if (panel->hasImage()) {
+    panel->setProfileLine(QLineF(x0, y0, x1, y1));  // comes back through profileLineChanged
+  } else {
+    const double n = std::max(1, settings_.matrix - 1);
+    line_[0] = x0 / n;
+    line_[1] = y0 / n;
+    line_[2] = x1 / n;
+    line_[3] = y1 / n;
+  }
   updateProfile();
 }
 
 std::vector<float> LabWindow::sliceProfile() const {
   if (!result_) return {};
   const tomo::Image& s = result_->reconstruction.slice;
-  return tomo::profile(s, line_[0] * s.n, line_[1] * s.n, line_[2] * s.n, line_[3] * s.n, profileSamples());
+  return tomo::profile(s, line_[0] * (s.n - 1), line_[1] * (s.n - 1), line_[2] * (s.n - 1), line_[3] * (s.n - 1), profileSamples());
 }
 
 std::vector<float> LabWindow::truthProfile() const {
   if (!result_) return {};
   const tomo::Image& t = result_->acquisition->truth;
-  return tomo::profile(t, line_[0] * t.n, line_[1] * t.n, line_[2] * t.n, line_[3] * t.n, profileSamples());
+  return tomo::profile(t, line_[0] * (t.n - 1), line_[1] * (t.n - 1), line_[2] * (t.n - 1), line_[3] * (t.n - 1), profileSamples());
 }
 
 std::vector<float> LabWindow::keptProfile() const {
   if (!kept_) return {};
   const tomo::Image& s = kept_->reconstruction.slice;
-  return tomo::profile(s, line_[0] * s.n, line_[1] * s.n, line_[2] * s.n, line_[3] * s.n, s.n);
+  return tomo::profile(s, line_[0] * (s.n - 1), line_[1] * (s.n - 1), line_[2] * (s.n - 1), line_[3] * (s.n - 1), s.n);
 }
 
 void LabWindow::setComparing(bool on) {
@@ -609,19 +600,14 @@ QImage LabWindow::panelPicture(const std::string& name) {
     w = controls_.empty() ? nullptr : controls_.front().widget->parentWidget();
   }
   if (!w || !w->isVisible()) return {};
+  if (auto* p = qobject_cast<ImagePanel*>(w)) return p->picture();
   return w->grab().toImage();
 }
 
 QImage LabWindow::snapshot() { return grab().toImage(); }
 
 void LabWindow::saveWindowPicture() {
-  const QImage picture = snapshot();
-  const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("画像を保存"),
-                                                    QDir::home().filePath(QStringLiteral("lab.png")),
-                                                    QStringLiteral("PNG 画像 (*.png)"));
-  if (file.isEmpty()) return;
-  const QString error = savePicture(picture, file);
-  if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("画像を保存"), error);
+  askToSavePicture(this, snapshot(), QStringLiteral("lab"));
 }
 
 void LabWindow::saveCsvDialog(const std::string& what) {
@@ -629,12 +615,9 @@ void LabWindow::saveCsvDialog(const std::string& what) {
     QMessageBox::information(this, QStringLiteral("CSV で保存"), QStringLiteral("保存する結果がまだありません"));
     return;
   }
-  const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("CSV で保存"),
-                                                    QDir::home().filePath(QString::fromStdString(what) + ".csv"),
-                                                    QStringLiteral("CSV (*.csv)"));
-  if (file.isEmpty()) return;
-  const QString error = result_ ? exportCsv(*this, what, file) : QStringLiteral("保存する結果がまだありません");
-  if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("CSV で保存"), error);
+  QString error;
+  const std::string text = csvText(*this, what, &error);
+  if (error.isEmpty()) askToSaveCsv(this, text, QString::fromStdString(what));
 }
 
 }  // namespace lumo::lab

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "draw/ColourScale.h"
 #include "lab/LabWorker.h"
 
 class QAbstractButton;
@@ -116,6 +117,7 @@ class LabWindow : public QWidget {
   void saveCsvDialog(const std::string& what);
   void saveWindowPicture();
   int profileSamples() const;
+  draw::ScaleKind scaleKind() const;
 
   tomo::Settings settings_;
   LabWorker worker_;
