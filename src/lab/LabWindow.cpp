@@ -92,7 +92,7 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   for (int i = 0; i < 6; ++i) {
     auto* box = new ImagePanel(QString::fromUtf8(kPanelTitles[i]), panelArea_);
     box->setSaveName(QString::fromStdString(panelNames()[i]));
-    box->setMinimumSize(300, 300);
+    box->setMinimumSize(320, 300);
     if (i == 3 || i == 5) box->setRangeMode(ImagePanel::RangeMode::Symmetric);
     panels_.push_back(box);
     grid->addWidget(box, i % 2 == 0 ? 0 : 1, i < 2 ? 0 : i < 4 ? 1 : 2);
@@ -141,7 +141,7 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(&worker_, &LabWorker::failed, this, &LabWindow::onFailed, Qt::QueuedConnection);
   connect(&timer_, &QTimer::timeout, this, [this] { worker_.advance(1); });
 
-  resize(1500, 900);
+  resize(1720, 960);
   showSettingsInControls();
   recompute();
 }
