@@ -58,6 +58,7 @@ double median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line as soon as it is measured
   QApplication app(argc, argv);
   QApplication::setStyle(QStringLiteral("Windows"));
   QFont f = QApplication::font();

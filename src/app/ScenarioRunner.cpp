@@ -95,6 +95,8 @@ std::string tourScript(const std::string& directory) {
     if (steps.open(QIODevice::ReadOnly)) script += steps.readAll().toStdString() + "\n";
     script += "snap " + directory + "/" + name + ".png\n";
   }
+  // The reconstruction lab, on its defaults.
+  script += "open Lab\nrun\nsnap " + directory + "/Lab.png\nclose\n";
   script += "close\n";
   return script;
 }

@@ -1,5 +1,9 @@
 #include "lab/LabWorker.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cmath>
 #include <exception>
@@ -95,6 +99,9 @@ bool LabWorker::waitForGrant(quint64 generation) {
 }
 
 void LabWorker::loop() {
+  // Below the UI thread: on a busy machine the window keeps its share of the cores. The
+  // engine's helper threads are started from this one and inherit its niceness.
+  setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
   for (;;) {
     Request r;
     {
