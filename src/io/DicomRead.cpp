@@ -149,7 +149,7 @@ Projections read(const std::string& path, const ReadOptions& options) {
   OFCondition loaded = file.loadFile(path.c_str(), EXS_Unknown, EGL_noChange, kDeferBytes, ERM_autoDetect);
   if (loaded.bad()) {
     if (!magic) throw Failure{notDicom};
-    throw Failure{"DICOMファイルが途中で切れているか、壊れています（" + std::string(loaded.text()) + "）"};
+    throw Failure{"DICOMファイルが途中で切れているか、壊れています"};
   }
   DcmDataset& ds = *file.getDataset();
   std::string sopClass = text(ds, DCM_SOPClassUID);
@@ -266,13 +266,12 @@ Projections read(const std::string& path, const ReadOptions& options) {
   std::vector<std::vector<long>> ofDetector(detectors);
   for (long f = 0; f < frames; ++f)
     if (window[f] == options.window && rotation[f] == 1) ofDetector[detector[f] - 1].push_back(f);
-  const std::size_t perDetector = ofDetector[0].size();
+  const std::size_t perDetector = framesInRotation[0] > 0 ? std::size_t(framesInRotation[0]) : ofDetector[0].size();
   for (int d = 0; d < detectors; ++d) {
     auto& list = ofDetector[d];
-    if (list.empty() || list.size() != perDetector ||
-        (framesInRotation[0] > 0 && list.size() != std::size_t(framesInRotation[0])))
+    if (list.empty() || list.size() != perDetector)
       throw Failure{"フレーム数が合いません（検出器 " + std::to_string(d + 1) + " の投影が " + std::to_string(list.size()) +
-                    " 枚）"};
+                    " 枚、" + std::to_string(perDetector) + " 枚のはずです）"};
     std::vector<bool> seen(list.size() + 1, false);
     for (long f : list) {
       int k = view[f];
