@@ -46,14 +46,16 @@ sanitize: setup
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -E '^Soak\.'
 
 # Start-up time and memory against a minimal Qt Widgets program, the press time of every
-# drawing handler, then the drawing micro-benchmarks. Fails when a goal is missed.
-BENCH_TARGETS = lumo lumo_minimal_qt lumo_startup_bench lumo_handler_bench lumo_bench
+# drawing handler, the lab window's longest stall and its time to a result, then the
+# drawing micro-benchmarks. Fails when a goal is missed.
+BENCH_TARGETS = lumo lumo_minimal_qt lumo_startup_bench lumo_handler_bench lumo_lab_ui_bench lumo_bench
 bench: setup
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS) --target $(BENCH_TARGETS)
 	@status=0; \
 	./$(BUILD)/bench/lumo_startup_bench ./$(BUILD)/lumo ./$(BUILD)/bench/lumo_minimal_qt || status=1; \
 	echo; ./$(BUILD)/bench/lumo_handler_bench || status=1; \
+	echo; QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/lumo_lab_ui_bench || status=1; \
 	echo; ./$(BUILD)/bench/lumo_bench || status=1; \
 	exit $$status
 

@@ -16,6 +16,7 @@
 #include <QToolBar>
 
 #include "draw/Bitmaps.h"
+#include "lab/LabWindow.h"
 
 namespace lumo {
 
@@ -111,6 +112,12 @@ void MainWindow::buildMenu() {
   showStatus->setChecked(true);
   showStatus->setStatusTip(QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示"));
   connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+  QMenu* lab = menuBar()->addMenu(QStringLiteral("ﾗﾎﾞ(&L)"));
+  QAction* openLab = lab->addAction(QStringLiteral("再構成ラボ(&R)..."));
+  openLab->setObjectName(QStringLiteral("openLab"));
+  openLab->setStatusTip(QStringLiteral("再構成ラボを開き、FBP と OSEM を試す"));
+  connect(openLab, &QAction::triggered, this, [this] { lab::LabWindow::open(this); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   QAction* aboutAction = help->addAction(QStringLiteral("Lumo のﾊﾞｰｼﾞｮﾝ情報(&A)..."));

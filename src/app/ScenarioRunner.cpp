@@ -13,6 +13,7 @@
 
 #include "app/Navigator.h"
 #include "app/ScreenView.h"
+#include "lab/LabScript.h"
 #include "screens/Registry.h"
 
 namespace lumo {
@@ -99,7 +100,10 @@ std::string tourScript(const std::string& directory) {
 }
 
 ScenarioRunner::ScenarioRunner(Navigator& navigator, ScreenView* startView, QWidget* mainWindow)
-    : navigator_(navigator), startView_(startView), mainWindow_(mainWindow) {}
+    : navigator_(navigator), startView_(startView), mainWindow_(mainWindow),
+      lab_(std::make_unique<lab::LabScript>(mainWindow)) {}
+
+ScenarioRunner::~ScenarioRunner() = default;
 
 void ScenarioRunner::start(std::vector<ScriptCommand> commands) {
   commands_ = std::move(commands);
@@ -131,6 +135,16 @@ void ScenarioRunner::step() {
     return;
   }
   waits_ = 0;
+  // The lab's run, play and step finish in its worker: wait for them without blocking.
+  if (lab_->waiting(next_ < commands_.size() ? &commands_[next_] : nullptr)) {
+    QTimer::singleShot(5, this, &ScenarioRunner::step);
+    return;
+  }
+  if (const std::string e = lab_->takeError(); !e.empty()) {
+    std::fprintf(stderr, "lumo: %s\n", e.c_str());
+    navigator_.quit(2);
+    return;
+  }
   if (next_ >= commands_.size()) {
     std::fflush(stdout);
     navigator_.quit(0);
@@ -154,6 +168,10 @@ void ScenarioRunner::step() {
 }
 
 void ScenarioRunner::execute(const ScriptCommand& c) {
+  if (lab_->takes(c)) {
+    if (const std::string e = lab_->execute(c); !e.empty()) throw ScriptError{e};
+    return;
+  }
   const std::string& v = c.verb;
   if (v == "open") {
     need(c, 1);

@@ -6,6 +6,7 @@
 //   lumo --script FILE   the same, with the script in a file
 //   lumo --tour DIR      every screen after sample presses, one PNG each
 //   lumo --scale N       draw every screen N times larger (N = 1..8), pixel for pixel
+//   lumo --lab           the same, with the reconstruction lab open
 //
 // Without --scale the program follows the display's scale factor, rounded to a whole
 // number: the screens' pictures are pixel-exact and stay crisp only when each of their
@@ -25,12 +26,13 @@
 
 #include "app/MainWindow.h"
 #include "app/ScenarioRunner.h"
+#include "lab/LabWindow.h"
 
 namespace {
 
 void usage() {
   std::fprintf(stderr,
-               "usage: lumo [--scale N] [FILE] | --run 'COMMANDS' | --script FILE | --tour DIR\n");
+               "usage: lumo [--scale N] [--lab] [FILE] | --run 'COMMANDS' | --script FILE | --tour DIR\n");
 }
 
 // A whole scale factor 1..8 from an option's text, 0 when it is not one.
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
   std::string script;
   bool scripted = false;
   std::string file;
+  bool lab = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if ((a == "--run" || a == "--script" || a == "--tour" || a == "--scale") && i + 1 >= argc) {
@@ -95,6 +98,8 @@ int main(int argc, char** argv) {
       std::string dir = argv[++i];
       script = lumo::tourScript(dir);
       scripted = true;
+    } else if (a == "--lab") {
+      lab = true;
     } else if (a == "--help" || a == "-h") {
       usage();
       return 0;
@@ -128,6 +133,7 @@ int main(int argc, char** argv) {
   lumo::MainWindow window;
   if (!file.empty()) window.openDocument(QString::fromLocal8Bit(file.c_str()));
   window.show();
+  if (lab) lumo::lab::LabWindow::open(&window);
 
   std::unique_ptr<lumo::ScenarioRunner> runner;
   if (scripted) {

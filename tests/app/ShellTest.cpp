@@ -52,10 +52,11 @@ TEST_F(Shell, StartsUntitledAndReady) {
 TEST_F(Shell, TheEditEntriesAreDisabledAndTheBarsToggleWithCheckMarks) {
   lumo::MainWindow w;
   const QList<QAction*> menus = w.menuBar()->actions();
-  ASSERT_EQ(menus.size(), 3);
+  ASSERT_EQ(menus.size(), 4);
   EXPECT_EQ(menus[0]->text(), QStringLiteral("ﾌｧｲﾙ(&F)"));
   EXPECT_EQ(menus[1]->text(), QStringLiteral("表示(&V)"));
-  EXPECT_EQ(menus[2]->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+  EXPECT_EQ(menus[2]->text(), QStringLiteral("ﾗﾎﾞ(&L)"));
+  EXPECT_EQ(menus[3]->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   int editEntries = 0;
   for (QAction* a : allActions(menus[0]->menu())) {
     if (a->text().contains('\t')) {

@@ -1,0 +1,141 @@
+#include "lab/LabExport.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "lab/LabLabels.h"
+#include "lab/LabWindow.h"
+
+namespace lumo::lab {
+
+namespace {
+
+void appendImage(std::string& out, const std::vector<float>& px, int width, int height) {
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (x) out += ',';
+      out += csvNumber(px[std::size_t(y) * width + x]);
+    }
+    out += '\n';
+  }
+}
+
+std::string regionKey(const std::string& name) {
+  std::string k = name;
+  std::replace(k.begin(), k.end(), ',', ' ');
+  return k;
+}
+
+}  // namespace
+
+std::string csvNumber(double v) {
+  if (std::isnan(v)) return "nan";
+  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
+  char buf[32];
+  // to_chars never looks at the locale.
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 9);
+  return std::string(buf, r.ptr);
+}
+
+std::vector<FigureRow> figureRows(const LabResult* current, const LabResult* kept) {
+  std::vector<FigureRow> rows;
+  const double nan = std::nan("");
+  if (!current) return rows;
+  const tomo::Figures& f = current->figures;
+  const tomo::Figures* k = kept ? &kept->figures : nullptr;
+  rows.push_back({QStringLiteral("NRMSE"), "nrmse", f.nrmse, k ? k->nrmse : nan, 4});
+  rows.push_back({QStringLiteral("雑音 CV"), "cv", f.cv, k ? k->cv : nan, 4});
+  for (const tomo::RegionFigure& r : f.crc) {
+    double kv = nan;
+    if (k)
+      for (const tomo::RegionFigure& o : k->crc)
+        if (o.name == r.name) kv = o.crc;
+    rows.push_back({QStringLiteral("CRC ") + regionLabel(r.name), "crc:" + regionKey(r.name), r.crc, kv, 3});
+  }
+  for (const tomo::PointFigure& p : f.fwhm) {
+    double kv = nan;
+    if (k)
+      for (const tomo::PointFigure& o : k->fwhm)
+        if (o.name == p.name) kv = o.fwhmMm;
+    rows.push_back({QStringLiteral("FWHM ") + regionLabel(p.name) + QStringLiteral(" (mm)"),
+                    "fwhm:" + regionKey(p.name), p.fwhmMm, kv, 2});
+  }
+  return rows;
+}
+
+const std::vector<std::string>& csvKinds() {
+  static const std::vector<std::string> kinds = {"truth",   "sinogram",    "slice",  "error",
+                                                 "metrics", "convergence", "profile", "figures"};
+  return kinds;
+}
+
+std::string csvText(const LabWindow& lab, const std::string& what, QString* error) {
+  const auto& kinds = csvKinds();
+  if (std::find(kinds.begin(), kinds.end(), what) == kinds.end()) {
+    if (error) *error = QStringLiteral("unknown export '%1' (truth, sinogram, slice, error, metrics, convergence, profile, figures)")
+                            .arg(QString::fromStdString(what));
+    return {};
+  }
+  const std::shared_ptr<const LabResult> r = lab.result();
+  if (!r) {
+    if (error) *error = QStringLiteral("no result yet");
+    return {};
+  }
+  std::string out;
+  const tomo::Acquisition& acq = *r->acquisition;
+  if (what == "truth") {
+    appendImage(out, acq.truth.px, acq.truth.n, acq.truth.n);
+  } else if (what == "slice") {
+    appendImage(out, r->reconstruction.slice.px, r->reconstruction.slice.n, r->reconstruction.slice.n);
+  } else if (what == "error") {
+    appendImage(out, r->error.px, r->error.n, r->error.n);
+  } else if (what == "sinogram") {
+    appendImage(out, acq.sinogram.counts, acq.sinogram.bins, acq.sinogram.views);
+  } else if (what == "metrics") {
+    out = "iteration,loglikelihood,nrmse,cv,crc\n";
+    for (const tomo::IterationRecord& h : r->reconstruction.history)
+      out += std::to_string(h.iteration) + ',' + csvNumber(h.logLikelihood) + ',' + csvNumber(h.nrmse) + ',' +
+             csvNumber(h.cv) + ',' + csvNumber(h.crc) + '\n';
+  } else if (what == "convergence") {
+    out = "iteration,nrmse,cv,fbp_nrmse,fbp_cv\n";
+    const double nan = std::nan("");
+    const double fn = r->fbpReference ? r->fbpReference->nrmse : nan;
+    const double fc = r->fbpReference ? r->fbpReference->cv : nan;
+    for (const tomo::IterationRecord& h : r->reconstruction.history)
+      out += std::to_string(h.iteration) + ',' + csvNumber(h.nrmse) + ',' + csvNumber(h.cv) + ',' + csvNumber(fn) +
+             ',' + csvNumber(fc) + '\n';
+  } else if (what == "profile") {
+    const std::vector<float> s = lab.sliceProfile(), t = lab.truthProfile(), k = lab.keptProfile();
+    out = k.empty() ? "sample,slice,truth\n" : "sample,slice,truth,kept\n";
+    for (std::size_t i = 0; i < s.size() && i < t.size(); ++i) {
+      out += std::to_string(i) + ',' + csvNumber(s[i]) + ',' + csvNumber(t[i]);
+      if (!k.empty()) out += ',' + csvNumber(i < k.size() ? k[i] : std::nan(""));
+      out += '\n';
+    }
+  } else if (what == "figures") {
+    const auto kept = lab.keptResult();
+    out = kept ? "figure,current,kept\n" : "figure,current\n";
+    for (const FigureRow& row : figureRows(r.get(), kept.get())) {
+      out += row.key + ',' + csvNumber(row.current);
+      if (kept) out += ',' + csvNumber(row.kept);
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+QString exportCsv(const LabWindow& lab, const std::string& what, const QString& file) {
+  QString error;
+  const std::string text = csvText(lab, what, &error);
+  if (!error.isEmpty()) return error;
+  QSaveFile out(file);
+  if (!out.open(QIODevice::WriteOnly) || out.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
+      !out.commit())
+    return QStringLiteral("「%1」に書き込めません").arg(QFileInfo(file).absoluteFilePath());
+  return {};
+}
+
+}  // namespace lumo::lab

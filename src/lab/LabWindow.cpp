@@ -1,0 +1,640 @@
+#include "lab/LabWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "app/ScreenView.h"
+#include "lab/LabExport.h"
+#include "lab/LabLabels.h"
+
+namespace lumo::lab {
+
+namespace {
+
+const char* const kPanelTitles[] = {"真の分布", "サイノグラム", "再構成画像", "誤差画像 (再構成 - 真)",
+                                    "比較: 保持した再構成画像", "比較: 保持した誤差画像"};
+
+// Until the image panels arrive: the picture in grey, scaled by a whole number.
+QImage greyPicture(const std::vector<float>& px, int w, int h, bool symmetric) {
+  if (w <= 0 || h <= 0 || px.size() < std::size_t(w) * h) return {};
+  float lo = 0, hi = 0;
+  for (float v : px) {
+    if (!std::isfinite(v)) continue;
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  if (symmetric) {
+    hi = std::max(std::abs(lo), std::abs(hi));
+    lo = -hi;
+  }
+  if (hi <= lo) hi = lo + 1;
+  QImage img(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const float v = px[std::size_t(y) * w + x];
+      const int g = std::isfinite(v) ? std::clamp(int((v - lo) / (hi - lo) * 255.0f), 0, 255) : 0;
+      img.setPixel(x, y, qRgb(g, g, g));
+    }
+  return img;
+}
+
+QString number(double v, int decimals) {
+  if (!std::isfinite(v)) return QStringLiteral("-");
+  return QString::number(v, 'f', decimals);
+}
+
+}  // namespace
+
+LabWindow* LabWindow::find(QWidget* owner) {
+  if (!owner) return nullptr;
+  return owner->findChild<LabWindow*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+LabWindow* LabWindow::open(QWidget* owner) {
+  LabWindow* lab = find(owner);
+  if (!lab) lab = new LabWindow(owner);
+  lab->show();
+  lab->raise();
+  lab->activateWindow();
+  return lab;
+}
+
+LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setWindowTitle(QStringLiteral("再構成ラボ - Lumo"));
+  setObjectName(QStringLiteral("LabWindow"));
+  settings_ = tomo::Settings{};
+
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(0);
+  auto* bar = new QMenuBar(this);
+  outer->setMenuBar(bar);
+
+  auto* body = new QHBoxLayout;
+  body->setContentsMargins(6, 6, 6, 6);
+  outer->addLayout(body, 1);
+
+  // Left: the settings and the build-up.
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* controlsHost = new QWidget(scroll);
+  buildControls(controlsHost);
+  scroll->setWidget(controlsHost);
+  scroll->setMinimumWidth(controlsHost->sizeHint().width() + 24);
+  scroll->setMaximumWidth(controlsHost->sizeHint().width() + 24);
+  body->addWidget(scroll);
+
+  // Middle: the pictures.
+  panelArea_ = new QWidget(this);
+  auto* grid = new QGridLayout(panelArea_);
+  grid->setContentsMargins(0, 0, 0, 0);
+  for (int i = 0; i < 6; ++i) {
+    auto* box = new QGroupBox(QString::fromUtf8(kPanelTitles[i]), panelArea_);
+    auto* l = new QVBoxLayout(box);
+    auto* picture = new QLabel(box);
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setMinimumSize(264, 264);
+    l->addWidget(picture);
+    panels_.push_back(box);
+    grid->addWidget(box, i % 2 == 0 ? 0 : 1, i < 2 ? 0 : i < 4 ? 1 : 2);
+    if (i >= 4) box->hide();
+  }
+  // Truth and sinogram left, slice and error right: the order a student reads them.
+  body->addWidget(panelArea_, 1);
+
+  // Right: curves and figures.
+  auto* right = new QVBoxLayout;
+  profileChart_ = new QLabel(QStringLiteral("プロファイル"), this);
+  profileChart_->setMinimumSize(380, 220);
+  convergenceChart_ = new QLabel(QStringLiteral("収束"), this);
+  convergenceChart_->setMinimumSize(380, 220);
+  figuresTable_ = new QTableWidget(this);
+  figuresTable_->setMinimumSize(380, 160);
+  figuresTable_->setColumnCount(2);
+  figuresTable_->setHorizontalHeaderLabels({QStringLiteral("評価値"), QStringLiteral("現在")});
+  figuresTable_->verticalHeader()->hide();
+  figuresTable_->horizontalHeader()->setStretchLastSection(true);
+  figuresTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  right->addWidget(profileChart_, 1);
+  right->addWidget(convergenceChart_, 1);
+  right->addWidget(figuresTable_, 1);
+  body->addLayout(right);
+
+  progressLine_ = new QLabel(this);
+  progressLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  progressLine_->setContentsMargins(6, 2, 6, 2);
+  outer->addWidget(progressLine_);
+
+  buildMenu(bar);
+
+  connect(&worker_, &LabWorker::frameReady, this, &LabWindow::onFrame, Qt::QueuedConnection);
+  connect(&worker_, &LabWorker::resultReady, this, &LabWindow::onResult, Qt::QueuedConnection);
+  connect(&worker_, &LabWorker::failed, this, &LabWindow::onFailed, Qt::QueuedConnection);
+  connect(&timer_, &QTimer::timeout, this, [this] { worker_.advance(1); });
+
+  resize(1500, 900);
+  showSettingsInControls();
+  recompute();
+}
+
+LabWindow::~LabWindow() { worker_.cancel(); }
+
+void LabWindow::closeEvent(QCloseEvent* event) {
+  timer_.stop();
+  worker_.cancel();
+  buildUp_ = false;
+  QWidget::closeEvent(event);
+}
+
+void LabWindow::buildControls(QWidget* host) {
+  auto* column = new QVBoxLayout(host);
+  column->setContentsMargins(4, 4, 4, 4);
+  std::map<SettingGroup, QFormLayout*> forms;
+  for (SettingGroup g : {SettingGroup::Acquisition, SettingGroup::Reconstruction, SettingGroup::PostProcessing}) {
+    auto* box = new QGroupBox(groupTitle(g), host);
+    auto* form = new QFormLayout(box);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    forms[g] = form;
+    column->addWidget(box);
+  }
+  // One control per row of the engine's table, made the same way for every key.
+  for (const tomo::SettingInfo& info : tomo::settingTable()) {
+    const SettingLabel label = settingLabel(info.key);
+    const QString text = label.label.isEmpty() ? QString::fromStdString(info.key) : label.label;
+    QFormLayout* form = forms[label.group];
+    QWidget* w = nullptr;
+    const std::string key = info.key;
+    const bool onOff = info.choices.size() == 2 &&
+                       ((info.choices[0] == "on" && info.choices[1] == "off") ||
+                        (info.choices[0] == "off" && info.choices[1] == "on"));
+    if (onOff) {
+      auto* c = new QCheckBox(text, host);
+      connect(c, &QCheckBox::toggled, this, [this, key](bool on) { controlChanged(key, on ? "on" : "off"); });
+      form->addRow(c);
+      w = c;
+    } else if (!info.choices.empty()) {
+      auto* c = new QComboBox(host);
+      for (const std::string& choice : info.choices)
+        c->addItem(choiceLabel(key, choice), QString::fromStdString(choice));
+      connect(c, &QComboBox::activated, this,
+              [this, key, c](int i) { controlChanged(key, c->itemData(i).toString().toStdString()); });
+      form->addRow(text, c);
+      w = c;
+    } else if (info.integer) {
+      auto* s = new QSpinBox(host);
+      const double lo = std::max(info.min, double(std::numeric_limits<int>::min()));
+      const double hi = std::min(info.max, double(std::numeric_limits<int>::max()));
+      s->setRange(int(std::ceil(lo)), int(std::floor(hi)));
+      s->setSingleStep(int(std::max(1.0, label.step)));
+      s->setAccelerated(true);
+      s->setKeyboardTracking(false);
+      if (!label.unit.isEmpty()) s->setSuffix(QStringLiteral(" ") + label.unit);
+      connect(s, &QSpinBox::valueChanged, this, [this, key](int v) { controlChanged(key, std::to_string(v)); });
+      form->addRow(text, s);
+      w = s;
+    } else {
+      auto* s = new QDoubleSpinBox(host);
+      s->setDecimals(label.decimals > 0 ? label.decimals : 3);
+      s->setRange(info.min, info.max);
+      s->setSingleStep(label.step);
+      s->setAccelerated(true);
+      s->setKeyboardTracking(false);
+      // The lab reads numbers with a point whatever the user's locale.
+      s->setLocale(QLocale::c());
+      if (!label.unit.isEmpty()) s->setSuffix(QStringLiteral(" ") + label.unit);
+      connect(s, &QDoubleSpinBox::valueChanged, this,
+              [this, key](double v) { controlChanged(key, csvNumber(v)); });
+      form->addRow(text, s);
+      w = s;
+    }
+    w->setObjectName(QString::fromStdString("setting-" + key));
+    w->setToolTip(QString::fromStdString(key));
+    controls_.push_back({key, w});
+  }
+
+  auto* build = new QGroupBox(QStringLiteral("再構成の過程"), host);
+  auto* bl = new QGridLayout(build);
+  playButton_ = new QPushButton(QStringLiteral("再生(&P)"), build);
+  stepButton_ = new QPushButton(QStringLiteral("コマ送り(&N)"), build);
+  playButton_->setToolTip(QStringLiteral("再構成の過程を再生・一時停止 (F5)"));
+  stepButton_->setToolTip(QStringLiteral("1 ステップ進める (F6)"));
+  speedBox_ = new QSpinBox(build);
+  speedBox_->setRange(1, 200);
+  speedBox_->setValue(speed_);
+  speedBox_->setSuffix(QStringLiteral(" ステップ/秒"));
+  speedBox_->setObjectName(QStringLiteral("speed"));
+  bl->addWidget(playButton_, 0, 0);
+  bl->addWidget(stepButton_, 0, 1);
+  bl->addWidget(new QLabel(QStringLiteral("速度"), build), 1, 0);
+  bl->addWidget(speedBox_, 1, 1);
+  connect(playButton_, &QPushButton::clicked, this, [this] { playing() ? pause() : play(); });
+  connect(stepButton_, &QPushButton::clicked, this, &LabWindow::step);
+  connect(speedBox_, &QSpinBox::valueChanged, this, &LabWindow::setSpeed);
+  column->addWidget(build);
+
+  auto* view = new QGroupBox(QStringLiteral("表示"), host);
+  auto* vl = new QFormLayout(view);
+  scaleBox_ = new QComboBox(view);
+  scaleBox_->addItem(QStringLiteral("レインボー"));
+  scaleBox_->addItem(QStringLiteral("グレー"));
+  scaleBox_->addItem(QStringLiteral("ホット"));
+  scaleBox_->setObjectName(QStringLiteral("colourScale"));
+  vl->addRow(QStringLiteral("カラースケール"), scaleBox_);
+  compareButton_ = new QPushButton(QStringLiteral("比較(&C)"), view);
+  compareButton_->setCheckable(true);
+  compareButton_->setToolTip(QStringLiteral("現在の結果を保持して次の結果と並べる"));
+  vl->addRow(compareButton_);
+  connect(compareButton_, &QPushButton::toggled, this, &LabWindow::setComparing);
+  connect(scaleBox_, &QComboBox::currentIndexChanged, this, [this] { showResult(); });
+  column->addWidget(view);
+  column->addStretch(1);
+}
+
+void LabWindow::buildMenu(QMenuBar* bar) {
+  QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+  QAction* pic = file->addAction(QStringLiteral("画像を保存(&S)..."));
+  pic->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  connect(pic, &QAction::triggered, this, &LabWindow::saveWindowPicture);
+  file->addSeparator();
+  const std::pair<const char*, const char*> csvs[] = {{"profile", "プロファイルを CSV で保存..."},
+                                                      {"convergence", "収束を CSV で保存..."},
+                                                      {"figures", "評価値を CSV で保存..."},
+                                                      {"slice", "再構成画像を CSV で保存..."}};
+  for (const auto& [what, text] : csvs) {
+    const std::string w = what;
+    connect(file->addAction(QString::fromUtf8(text)), &QAction::triggered, this, [this, w] { saveCsvDialog(w); });
+  }
+  file->addSeparator();
+  QAction* close = file->addAction(QStringLiteral("閉じる(&C)"));
+  close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+  connect(close, &QAction::triggered, this, &QWidget::close);
+
+  QMenu* build = bar->addMenu(QStringLiteral("過程(&B)"));
+  QAction* play = build->addAction(QStringLiteral("再生/一時停止(&P)"));
+  play->setShortcut(QKeySequence(Qt::Key_F5));
+  connect(play, &QAction::triggered, this, [this] { playing() ? pause() : this->play(); });
+  QAction* stepAction = build->addAction(QStringLiteral("コマ送り(&N)"));
+  stepAction->setShortcut(QKeySequence(Qt::Key_F6));
+  connect(stepAction, &QAction::triggered, this, &LabWindow::step);
+  // Shortcuts of a menu bar inside a window work only when the actions belong to it.
+  addActions({pic, close, play, stepAction});
+}
+
+QWidget* LabWindow::control(const std::string& key) const {
+  for (const SettingControl& c : controls_)
+    if (c.key == key) return c.widget;
+  return nullptr;
+}
+
+void LabWindow::showSettingsInControls() {
+  updatingControls_ = true;
+  for (const SettingControl& c : controls_) {
+    const std::string value = tomo::settingValue(settings_, c.key);
+    if (auto* b = qobject_cast<QCheckBox*>(c.widget)) {
+      b->setChecked(value == "on");
+    } else if (auto* combo = qobject_cast<QComboBox*>(c.widget)) {
+      const int i = combo->findData(QString::fromStdString(value));
+      if (i >= 0) combo->setCurrentIndex(i);
+    } else if (auto* s = qobject_cast<QSpinBox*>(c.widget)) {
+      if (c.key == "subsets") s->setMaximum(std::max(1, settings_.views));
+      s->setValue(int(std::lround(std::strtod(value.c_str(), nullptr))));
+    } else if (auto* d = qobject_cast<QDoubleSpinBox*>(c.widget)) {
+      d->setValue(QByteArray::fromStdString(value).toDouble());
+    }
+  }
+  // Settings that do nothing for the chosen method are shown but greyed.
+  const bool fbp = settings_.method == tomo::Method::Fbp;
+  const bool osem = settings_.method == tomo::Method::Osem;
+  const auto enable = [&](const char* key, bool on) {
+    if (QWidget* w = control(key)) w->setEnabled(on);
+  };
+  enable("filter", fbp);
+  enable("iterations", !fbp);
+  enable("subsets", osem);
+  enable("rr", !fbp);
+  enable("cutoff", settings_.prefilter == tomo::Prefilter::Butterworth || settings_.prefilter == tomo::Prefilter::Hanning ||
+                       settings_.prefilter == tomo::Prefilter::Hamming);
+  enable("order", settings_.prefilter == tomo::Prefilter::Butterworth);
+  enable("width", settings_.prefilter == tomo::Prefilter::Gauss);
+  enable("seed", settings_.noise);
+  updatingControls_ = false;
+}
+
+std::string LabWindow::setSetting(const std::string& key, const std::string& value) {
+  tomo::Settings s = settings_;
+  const std::string message = tomo::applySetting(s, key, value);
+  if (!message.empty()) return message;
+  settings_ = s;
+  showSettingsInControls();
+  recompute();
+  return {};
+}
+
+void LabWindow::controlChanged(const std::string& key, const std::string& value) {
+  if (updatingControls_) return;
+  tomo::Settings s = settings_;
+  const std::string message = tomo::applySetting(s, key, value);
+  if (!message.empty()) {
+    // The controls' ranges are the table's, so this is a value the engine refuses for
+    // another reason: show why and put the control back.
+    progress_ = QStringLiteral("設定できません: ") + QString::fromStdString(message);
+    progressLine_->setText(progress_);
+    showSettingsInControls();
+    return;
+  }
+  settings_ = s;
+  showSettingsInControls();
+  recompute();
+}
+
+void LabWindow::recompute() {
+  timer_.stop();
+  buildUp_ = false;
+  failure_.clear();
+  growing_.clear();
+  shownStep_ = totalSteps_ = 0;
+  requestedGeneration_ = worker_.submit(settings_, LabWorker::Mode::Live);
+  progress_ = QStringLiteral("計算中...");
+  progressLine_->setText(progress_);
+  updateButtons();
+}
+
+void LabWindow::startBuildUp() {
+  buildUp_ = true;
+  failure_.clear();
+  growing_.clear();
+  shownStep_ = 0;
+  totalSteps_ = 0;
+  requestedGeneration_ = worker_.submit(settings_, LabWorker::Mode::BuildUp);
+  progress_ = QStringLiteral("再構成の過程: 開始");
+  progressLine_->setText(progress_);
+}
+
+void LabWindow::play() {
+  if (!buildUp_) startBuildUp();
+  timer_.start(std::max(1, 1000 / std::max(1, speed_)));
+  updateButtons();
+}
+
+void LabWindow::pause() {
+  timer_.stop();
+  updateButtons();
+}
+
+void LabWindow::step() {
+  if (!buildUp_) startBuildUp();
+  timer_.stop();
+  worker_.advance(1);
+  updateButtons();
+}
+
+void LabWindow::setSpeed(int stepsPerSecond) {
+  speed_ = std::clamp(stepsPerSecond, 1, 200);
+  if (speedBox_ && speedBox_->value() != speed_) speedBox_->setValue(speed_);
+  if (timer_.isActive()) timer_.start(std::max(1, 1000 / speed_));
+}
+
+void LabWindow::advanceToEnd() {
+  timer_.stop();
+  if (buildUp_) worker_.advance(1 << 24);
+  updateButtons();
+}
+
+bool LabWindow::setColourScale(const std::string& name) {
+  const char* names[] = {"rainbow", "grey", "hot"};
+  for (int i = 0; i < 3; ++i)
+    if (name == names[i]) {
+      scaleBox_->setCurrentIndex(i);
+      return true;
+    }
+  return false;
+}
+
+void LabWindow::updateButtons() {
+  if (playButton_) playButton_->setText(playing() ? QStringLiteral("一時停止(&P)") : QStringLiteral("再生(&P)"));
+}
+
+QString LabWindow::progressText() const { return progress_; }
+
+void LabWindow::onFrame(quint64 generation, std::shared_ptr<const LabFrame> frame) {
+  if (generation != requestedGeneration_) {
+    ++dropped_;
+    return;
+  }
+  worker_.frameShown();
+  shownStep_ = frame->index;
+  totalSteps_ = frame->total;
+  const bool fbp = settings_.method == tomo::Method::Fbp;
+  if (fbp) {
+    progress_ = QStringLiteral("FBP: 逆投影 %1 / %2 方向").arg(frame->index).arg(frame->total);
+  } else {
+    const int subsets = settings_.method == tomo::Method::Osem ? std::max(1, settings_.subsets) : 1;
+    const int iteration = (frame->index + subsets - 1) / subsets;
+    progress_ = QStringLiteral("%1: 反復 %2 / %3").arg(settings_.method == tomo::Method::Osem ? "OSEM" : "MLEM")
+                    .arg(iteration).arg(std::max(1, frame->total / subsets));
+    if (subsets > 1) progress_ += QStringLiteral(" (サブ反復 %1 / %2)").arg(frame->index).arg(frame->total);
+    if (buildUp_) growing_.push_back({frame->iteration, frame->nrmse, frame->cv});
+  }
+  if (buildUp_) progress_ = QStringLiteral("再構成の過程 - ") + progress_;
+  progressLine_->setText(progress_);
+  if (frame->acquisition && (!result_ || result_->acquisition != frame->acquisition)) {
+    showImage(0, frame->acquisition->truth, false);
+    showSinogram(frame->acquisition->sinogram);
+  }
+  showImage(2, frame->partial, false);
+  emit frameShown(frame->index, frame->total);
+}
+
+void LabWindow::onResult(quint64 generation, std::shared_ptr<const LabResult> result) {
+  if (generation != requestedGeneration_) {
+    ++dropped_;
+    return;
+  }
+  result_ = std::move(result);
+  shownGeneration_ = generation;
+  if (buildUp_) {
+    timer_.stop();
+    buildUp_ = false;
+    shownStep_ = totalSteps_ = result_->steps;
+  }
+  progress_ = QStringLiteral("完了 (%1 ms)").arg(result_->milliseconds, 0, 'f', 0);
+  progressLine_->setText(progress_);
+  showResult();
+  updateButtons();
+  emit resultShown(generation);
+}
+
+void LabWindow::onFailed(quint64 generation, const QString& message) {
+  if (generation != requestedGeneration_) return;
+  shownGeneration_ = generation;
+  failure_ = message;
+  timer_.stop();
+  buildUp_ = false;
+  progress_ = QStringLiteral("計算できません: ") + message;
+  progressLine_->setText(progress_);
+  updateButtons();
+}
+
+void LabWindow::showImage(int panel, const tomo::Image& image, bool symmetric) {
+  if (panel < 0 || panel >= int(panels_.size())) return;
+  auto* label = panels_[panel]->findChild<QLabel*>();
+  const QImage img = greyPicture(image.px, image.n, image.n, symmetric);
+  if (img.isNull()) return;
+  const int k = std::max(1, 256 / std::max(1, image.n));
+  label->setPixmap(QPixmap::fromImage(img.scaled(img.width() * k, img.height() * k)));
+}
+
+void LabWindow::showSinogram(const tomo::Sinogram& s) {
+  auto* label = panels_[1]->findChild<QLabel*>();
+  const QImage img = greyPicture(s.counts, s.bins, s.views, false);
+  if (img.isNull()) return;
+  const int k = std::max(1, 256 / std::max(1, std::max(s.bins, s.views)));
+  label->setPixmap(QPixmap::fromImage(img.scaled(img.width() * k, img.height() * k)));
+}
+
+void LabWindow::showResult() {
+  if (!result_) return;
+  showImage(0, result_->acquisition->truth, false);
+  showSinogram(result_->acquisition->sinogram);
+  showImage(2, result_->reconstruction.slice, false);
+  showImage(3, result_->error, true);
+  if (kept_) {
+    showImage(4, kept_->reconstruction.slice, false);
+    showImage(5, kept_->error, true);
+  }
+  updateFigures();
+  updateProfile();
+}
+
+void LabWindow::updateFigures() {
+  const std::vector<FigureRow> rows = figureRows(result_.get(), kept_.get());
+  figuresTable_->setColumnCount(kept_ ? 3 : 2);
+  QStringList headers{QStringLiteral("評価値"), QStringLiteral("現在")};
+  if (kept_) headers << QStringLiteral("保持");
+  figuresTable_->setHorizontalHeaderLabels(headers);
+  figuresTable_->setRowCount(int(rows.size()));
+  for (int i = 0; i < int(rows.size()); ++i) {
+    figuresTable_->setItem(i, 0, new QTableWidgetItem(rows[i].name));
+    figuresTable_->setItem(i, 1, new QTableWidgetItem(number(rows[i].current, rows[i].decimals)));
+    if (kept_) figuresTable_->setItem(i, 2, new QTableWidgetItem(number(rows[i].kept, rows[i].decimals)));
+  }
+}
+
+void LabWindow::updateProfile() {}
+
+int LabWindow::profileSamples() const { return result_ ? result_->reconstruction.slice.n : settings_.matrix; }
+
+void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
+  const double n = result_ ? result_->reconstruction.slice.n : settings_.matrix;
+  line_[0] = x0 / n;
+  line_[1] = y0 / n;
+  line_[2] = x1 / n;
+  line_[3] = y1 / n;
+  updateProfile();
+}
+
+std::vector<float> LabWindow::sliceProfile() const {
+  if (!result_) return {};
+  const tomo::Image& s = result_->reconstruction.slice;
+  return tomo::profile(s, line_[0] * s.n, line_[1] * s.n, line_[2] * s.n, line_[3] * s.n, profileSamples());
+}
+
+std::vector<float> LabWindow::truthProfile() const {
+  if (!result_) return {};
+  const tomo::Image& t = result_->acquisition->truth;
+  return tomo::profile(t, line_[0] * t.n, line_[1] * t.n, line_[2] * t.n, line_[3] * t.n, profileSamples());
+}
+
+std::vector<float> LabWindow::keptProfile() const {
+  if (!kept_) return {};
+  const tomo::Image& s = kept_->reconstruction.slice;
+  return tomo::profile(s, line_[0] * s.n, line_[1] * s.n, line_[2] * s.n, line_[3] * s.n, s.n);
+}
+
+void LabWindow::setComparing(bool on) {
+  if (compareButton_ && compareButton_->isChecked() != on) {
+    compareButton_->setChecked(on);  // comes back here through toggled
+    return;
+  }
+  kept_ = on ? result_ : nullptr;
+  for (int i = 4; i < 6; ++i) panels_[i]->setVisible(kept_ != nullptr);
+  showResult();
+}
+
+const std::vector<std::string>& LabWindow::panelNames() {
+  static const std::vector<std::string> names = {"truth", "sinogram", "slice", "error", "kept-slice", "kept-error",
+                                                 "profile", "convergence", "figures", "settings"};
+  return names;
+}
+
+QImage LabWindow::panelPicture(const std::string& name) {
+  const auto& names = panelNames();
+  const auto it = std::find(names.begin(), names.end(), name);
+  if (it == names.end()) return {};
+  const int i = int(it - names.begin());
+  QWidget* w = nullptr;
+  if (i < 6) {
+    w = panels_[i];
+  } else if (name == "profile") {
+    w = profileChart_;
+  } else if (name == "convergence") {
+    w = convergenceChart_;
+  } else if (name == "figures") {
+    w = figuresTable_;
+  } else if (name == "settings") {
+    w = controls_.empty() ? nullptr : controls_.front().widget->parentWidget();
+  }
+  if (!w || !w->isVisible()) return {};
+  return w->grab().toImage();
+}
+
+QImage LabWindow::snapshot() { return grab().toImage(); }
+
+void LabWindow::saveWindowPicture() {
+  const QImage picture = snapshot();
+  const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("画像を保存"),
+                                                    QDir::home().filePath(QStringLiteral("lab.png")),
+                                                    QStringLiteral("PNG 画像 (*.png)"));
+  if (file.isEmpty()) return;
+  const QString error = savePicture(picture, file);
+  if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("画像を保存"), error);
+}
+
+void LabWindow::saveCsvDialog(const std::string& what) {
+  if (!result_) {
+    QMessageBox::information(this, QStringLiteral("CSV で保存"), QStringLiteral("保存する結果がまだありません"));
+    return;
+  }
+  const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("CSV で保存"),
+                                                    QDir::home().filePath(QString::fromStdString(what) + ".csv"),
+                                                    QStringLiteral("CSV (*.csv)"));
+  if (file.isEmpty()) return;
+  const QString error = result_ ? exportCsv(*this, what, file) : QStringLiteral("保存する結果がまだありません");
+  if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("CSV で保存"), error);
+}
+
+}  // namespace lumo::lab

@@ -1,0 +1,161 @@
+#pragma once
+// The reconstruction lab: its own resizable window. The settings of the engine's table
+// as Japanese-labelled controls on the left (made from tomo::settingTable(), one control
+// per key), the pictures and curves of the current result on the right, and a progress
+// line below. Every change recomputes at once in the LabWorker; a newer change cancels
+// the older work and only the newest result is ever shown.
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lab/LabWorker.h"
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QMenuBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace lumo::lab {
+
+class LabWindow : public QWidget {
+  Q_OBJECT
+ public:
+  // The lab window of `owner` (the main window): made on first use, shown and raised.
+  static LabWindow* open(QWidget* owner);
+  // The lab window of `owner` if there is one.
+  static LabWindow* find(QWidget* owner);
+
+  explicit LabWindow(QWidget* parent = nullptr);
+  ~LabWindow() override;
+
+  const tomo::Settings& settings() const { return settings_; }
+  // Sets a setting as the student would: the control shows it and the lab recomputes.
+  // Returns "" or the engine's message naming the key or value and what is allowed.
+  std::string setSetting(const std::string& key, const std::string& value);
+  // The control of a setting (a combo box, spin box or check box), null for none.
+  QWidget* control(const std::string& key) const;
+
+  // True while the newest request's result is not shown yet.
+  bool computing() const { return shownGeneration_ != requestedGeneration_; }
+  // The result on show, null before the first.
+  std::shared_ptr<const LabResult> result() const { return result_; }
+  // The message of the newest request when it failed, "" otherwise.
+  const QString& failure() const { return failure_; }
+  // How many results and frames were dropped because a newer request had been made.
+  int droppedDeliveries() const { return dropped_; }
+  QString progressText() const;
+
+  // Build-up: play runs it at the chosen speed, pause holds it, step shows one more
+  // view (FBP) or sub-iteration (MLEM/OSEM). A change of setting ends it.
+  void play();
+  void pause();
+  void step();
+  bool buildingUp() const { return buildUp_; }
+  bool playing() const { return timer_.isActive(); }
+  int shownStep() const { return shownStep_; }
+  int totalSteps() const { return totalSteps_; }
+  void setSpeed(int stepsPerSecond);
+  // Lets a build-up run to its end at once.
+  void advanceToEnd();
+
+  // The colour scale of the pictures by its script name: rainbow, grey, hot.
+  bool setColourScale(const std::string& name);
+
+  // Comparison: keeps the current result beside the next ones.
+  void setComparing(bool on);
+  bool comparing() const { return kept_ != nullptr; }
+  std::shared_ptr<const LabResult> keptResult() const { return kept_; }
+
+  // Pictures for the runner's `frame` and `snap` and for 「画像を保存...」.
+  static const std::vector<std::string>& panelNames();
+  QImage panelPicture(const std::string& name);  // null for an unknown name
+  QImage snapshot();
+
+  // The profile line on the slice, in pixels of the slice's matrix (default: the
+  // central row), and the profile samples of slice and truth along it.
+  void setProfileLine(double x0, double y0, double x1, double y1);
+  std::vector<float> sliceProfile() const;
+  std::vector<float> truthProfile() const;
+  // The kept result's slice along the same line, empty when not comparing.
+  std::vector<float> keptProfile() const;
+
+ signals:
+  void resultShown(quint64 generation);
+  void frameShown(int index, int total);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildControls(QWidget* host);
+  void buildMenu(QMenuBar* bar);
+  void showSettingsInControls();
+  void controlChanged(const std::string& key, const std::string& value);
+  void recompute();
+  void onFrame(quint64 generation, std::shared_ptr<const LabFrame> frame);
+  void onResult(quint64 generation, std::shared_ptr<const LabResult> result);
+  void onFailed(quint64 generation, const QString& message);
+  void showResult();
+  void showImage(int panel, const tomo::Image& image, bool symmetric);
+  void showSinogram(const tomo::Sinogram& s);
+  void updateFigures();
+  void updateProfile();
+  void updateButtons();
+  void startBuildUp();
+  void saveCsvDialog(const std::string& what);
+  void saveWindowPicture();
+  int profileSamples() const;
+
+  tomo::Settings settings_;
+  LabWorker worker_;
+  quint64 requestedGeneration_ = 0;
+  quint64 shownGeneration_ = 0;
+  std::shared_ptr<const LabResult> result_;
+  std::shared_ptr<const LabResult> kept_;
+  QString failure_;
+  int dropped_ = 0;
+
+  bool buildUp_ = false;
+  int shownStep_ = 0, totalSteps_ = 0;
+  int speed_ = 20;
+  QTimer timer_;
+  QString progress_;
+  // The growing convergence curve of a build-up: (iteration, nrmse, cv).
+  std::vector<std::array<double, 3>> growing_;
+
+  // Profile line in fractions of the field of view, so it survives a matrix change.
+  double line_[4] = {0, 0.5, 1, 0.5};
+
+  struct SettingControl {
+    std::string key;
+    QWidget* widget = nullptr;
+  };
+  std::vector<SettingControl> controls_;
+  bool updatingControls_ = false;
+
+  // The pictures: 0 truth, 1 sinogram, 2 slice, 3 error, 4 kept slice, 5 kept error.
+  std::vector<QWidget*> panels_;
+  QWidget* panelArea_ = nullptr;
+  QWidget* profileChart_ = nullptr;
+  QWidget* convergenceChart_ = nullptr;
+  QTableWidget* figuresTable_ = nullptr;
+  QLabel* progressLine_ = nullptr;
+  QPushButton* playButton_ = nullptr;
+  QPushButton* stepButton_ = nullptr;
+  QPushButton* compareButton_ = nullptr;
+  QSpinBox* speedBox_ = nullptr;
+  QComboBox* scaleBox_ = nullptr;
+};
+
+}  // namespace lumo::lab

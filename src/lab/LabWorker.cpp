@@ -1,0 +1,192 @@
+#include "lab/LabWorker.h"
+
+#include <chrono>
+#include <cmath>
+#include <exception>
+
+namespace lumo::lab {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A live computation sends at most one frame this often, and only once the window has
+// shown the previous one: a slow window never fills its queue with stale pictures.
+constexpr auto kLiveFrameInterval = std::chrono::milliseconds(40);
+
+const char* const kAcquisitionKeys[] = {"phantom", "matrix",      "views",      "counts", "noise",
+                                        "seed",    "attenuation", "collimator", "radius"};
+
+tomo::Image difference(const tomo::Image& a, const tomo::Image& b) {
+  tomo::Image d;
+  d.n = a.n;
+  d.pixelMm = a.pixelMm;
+  d.px.resize(a.px.size());
+  for (std::size_t i = 0; i < a.px.size() && i < b.px.size(); ++i) d.px[i] = a.px[i] - b.px[i];
+  return d;
+}
+
+}  // namespace
+
+bool sameAcquisition(const tomo::Settings& a, const tomo::Settings& b) {
+  for (const char* key : kAcquisitionKeys)
+    if (tomo::settingValue(a, key) != tomo::settingValue(b, key)) return false;
+  return true;
+}
+
+LabWorker::LabWorker(QObject* parent) : QObject(parent) {
+  static const bool registered = [] {
+    qRegisterMetaType<std::shared_ptr<const LabFrame>>();
+    qRegisterMetaType<std::shared_ptr<const LabResult>>();
+    return true;
+  }();
+  (void)registered;
+  thread_ = std::thread([this] { loop(); });
+}
+
+LabWorker::~LabWorker() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    pending_.reset();
+    ++generation_;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+quint64 LabWorker::submit(const tomo::Settings& settings, Mode mode) {
+  quint64 g = 0;
+  {
+    std::lock_guard lock(mutex_);
+    g = ++generation_;
+    pending_ = Request{g, settings, mode};
+    grants_ = 0;
+    busy_ = true;
+  }
+  wake_.notify_all();
+  return g;
+}
+
+void LabWorker::advance(int steps) {
+  if (steps <= 0) return;
+  {
+    std::lock_guard lock(mutex_);
+    grants_ += steps;
+  }
+  wake_.notify_all();
+}
+
+void LabWorker::cancel() {
+  {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    pending_.reset();
+  }
+  wake_.notify_all();
+}
+
+bool LabWorker::waitForGrant(quint64 generation) {
+  std::unique_lock lock(mutex_);
+  wake_.wait(lock, [&] { return stopping_ || stale(generation) || grants_ > 0; });
+  if (stopping_ || stale(generation)) return false;
+  --grants_;
+  return true;
+}
+
+void LabWorker::loop() {
+  for (;;) {
+    Request r;
+    {
+      std::unique_lock lock(mutex_);
+      if (!pending_) busy_ = false;
+      wake_.wait(lock, [&] { return stopping_ || pending_.has_value(); });
+      if (stopping_) return;
+      r = std::move(*pending_);
+      pending_.reset();
+    }
+    try {
+      compute(r);
+    } catch (const std::exception& e) {
+      if (!stale(r.generation)) emit failed(r.generation, QString::fromUtf8(e.what()));
+    }
+  }
+}
+
+void LabWorker::compute(const Request& r) {
+  const auto start = Clock::now();
+  if (!acquisition_ || !sameAcquisition(acquired_, r.settings)) {
+    acquisition_.reset();
+    auto acquired = std::make_shared<tomo::Acquisition>(tomo::acquire(r.settings));
+    acquisition_ = std::move(acquired);
+    acquired_ = r.settings;
+  }
+  const std::shared_ptr<const tomo::Acquisition> acq = acquisition_;
+  if (stale(r.generation)) return;
+
+  const bool iterative = r.settings.method != tomo::Method::Fbp;
+  const int subsets = r.settings.method == tomo::Method::Osem ? std::max(1, r.settings.subsets) : 1;
+  auto lastFrame = Clock::now() - kLiveFrameInterval;
+  framePending_ = false;
+  const tomo::StepObserver observer = [&](const tomo::BuildStep& s) -> bool {
+    if (stale(r.generation)) return false;
+    if (r.mode == Mode::BuildUp) {
+      if (!waitForGrant(r.generation)) return false;
+    } else {
+      const auto now = Clock::now();
+      if (now - lastFrame < kLiveFrameInterval || framePending_.load()) return true;
+      lastFrame = now;
+    }
+    if (!s.partial) return true;
+    auto frame = std::make_shared<LabFrame>();
+    frame->generation = r.generation;
+    frame->index = s.index;
+    frame->total = s.total;
+    frame->partial = *s.partial;
+    frame->acquisition = acq;
+    if (iterative) {
+      frame->iteration = double(s.index) / subsets;
+      const tomo::Figures f = tomo::figuresOfMerit(*s.partial, acq->truth, acq->phantom);
+      frame->nrmse = f.nrmse;
+      frame->cv = f.cv;
+    } else {
+      frame->iteration = s.total > 0 ? double(s.index) / s.total : 0;
+      frame->nrmse = frame->cv = std::nan("");
+    }
+    framePending_ = true;
+    emit frameReady(r.generation, frame);
+    return true;
+  };
+
+  auto result = std::make_shared<LabResult>();
+  result->generation = r.generation;
+  result->settings = r.settings;
+  result->acquisition = acq;
+  int steps = 0;
+  const tomo::StepObserver counting = [&](const tomo::BuildStep& s) {
+    steps = s.index;
+    return observer(s);
+  };
+  result->reconstruction =
+      tomo::reconstruct(r.settings, acq->sinogram, &acq->phantom.mu, &acq->truth, &acq->phantom, counting);
+  if (result->reconstruction.cancelled || stale(r.generation)) return;
+  result->steps = steps;
+  result->error = difference(result->reconstruction.slice, acq->truth);
+  result->figures = tomo::figuresOfMerit(result->reconstruction.slice, acq->truth, acq->phantom);
+  if (iterative) {
+    tomo::Settings fbp = r.settings;
+    fbp.method = tomo::Method::Fbp;
+    const tomo::Reconstruction ref =
+        tomo::reconstruct(fbp, acq->sinogram, &acq->phantom.mu, &acq->truth, &acq->phantom,
+                          [&](const tomo::BuildStep&) { return !stale(r.generation); });
+    if (ref.cancelled || stale(r.generation)) return;
+    if (!ref.history.empty()) result->fbpReference = ref.history.front();
+  } else if (!result->reconstruction.history.empty()) {
+    result->fbpReference = result->reconstruction.history.front();
+  }
+  result->milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  if (stale(r.generation)) return;
+  emit resultReady(r.generation, result);
+}
+
+}  // namespace lumo::lab

@@ -1,0 +1,113 @@
+// The lab through the scenario runner, as a teacher's script drives it: the program
+// itself is run with --run and its files and exit status are read.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <string>
+
+#include "lab/LabTestSupport.h"
+#include "support/LumoProcess.h"
+
+namespace {
+
+using lumo::test::readCsv;
+using lumo::test::runLumo;
+using lumo::test::runScript;
+using lumo::test::sum;
+
+TEST(LabScript, RodsSliceIsQuantitativeLikeItsTruth) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string s = dir.filePath("s.csv").toStdString(), t = dir.filePath("t.csv").toStdString(),
+                    m = dir.filePath("m.csv").toStdString(), g = dir.filePath("g.csv").toStdString();
+  const auto r = runScript("open Lab; set phantom rods; run; export slice " + s + "; export truth " + t +
+                           "; export metrics " + m + "; export sinogram " + g);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto slice = readCsv(QString::fromStdString(s)), truth = readCsv(QString::fromStdString(t));
+  ASSERT_EQ(slice.size(), 128u);
+  ASSERT_EQ(truth.size(), 128u);
+  for (const auto& row : slice) ASSERT_EQ(row.size(), 128u);
+  for (const auto& row : slice)
+    for (double v : row) ASSERT_TRUE(std::isfinite(v));
+  // Same units as the truth: the counts of the slice are those of the phantom.
+  EXPECT_GT(sum(truth), 0);
+  EXPECT_NEAR(sum(slice) / sum(truth), 1.0, 0.1);
+
+  std::string header;
+  const auto metrics = readCsv(QString::fromStdString(m), true, &header);
+  EXPECT_EQ(header, "iteration,loglikelihood,nrmse,cv,crc");
+  ASSERT_EQ(metrics.size(), 4u);  // osem, 4 iterations by default
+  for (std::size_t i = 0; i < metrics.size(); ++i) EXPECT_EQ(metrics[i][0], double(i + 1));
+  const auto sinogram = readCsv(QString::fromStdString(g));
+  ASSERT_EQ(sinogram.size(), 120u);  // views
+  EXPECT_EQ(sinogram[0].size(), 128u);
+}
+
+TEST(LabScript, FbpMetricsHaveOneLineAndNumbersStayInTheCLocale) {
+  QTemporaryDir dir;
+  const std::string m = dir.filePath("m.csv").toStdString(), s = dir.filePath("s.csv").toStdString();
+  // A comma-decimal locale must not turn 0.5 into "0,5" inside a comma-separated file.
+  const auto r = runScript("open Lab; set matrix 64; set method fbp; set views 60; export metrics " + m +
+                               "; export slice " + s,
+                           {{"LC_ALL", "de_DE.UTF-8"}, {"LANG", "de_DE.UTF-8"}});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::string header;
+  const auto metrics = readCsv(QString::fromStdString(m), true, &header);
+  EXPECT_EQ(header, "iteration,loglikelihood,nrmse,cv,crc");
+  ASSERT_EQ(metrics.size(), 1u);
+  EXPECT_EQ(metrics[0][0], 0.0);
+  EXPECT_TRUE(std::isfinite(metrics[0][2]));
+  const auto slice = readCsv(QString::fromStdString(s));
+  ASSERT_EQ(slice.size(), 64u);
+  for (const auto& row : slice) EXPECT_EQ(row.size(), 64u);
+}
+
+TEST(LabScript, BadSettingsAndCommandsStopWithStatus2AndSayWhy) {
+  struct Case {
+    const char* script;
+    std::vector<const char*> message;  // each must appear in the error output
+  };
+  const Case cases[] = {
+      {"open Lab; set views 3", {"views", "3", "4 to 360"}},
+      {"open Lab; set views 12.5", {"views", "12.5"}},
+      {"open Lab; set phantom heart", {"phantom", "heart", "brain", "points"}},
+      {"open Lab; set matrix 100", {"matrix", "100", "64", "256"}},
+      {"open Lab; set counts 1e12", {"counts", "1e12"}},
+      {"open Lab; set noise maybe", {"noise", "maybe", "on", "off"}},
+      {"open Lab; set attenuation nan", {"attenuation", "nan"}},
+      {"open Lab; set cutoff 0,25", {"cutoff", "0,25"}},
+      {"open Lab; set iterations 0", {"iterations", "0", "200"}},
+      {"open Lab; set subsets 121", {"subsets", "121"}},
+      {"open Lab; set method art", {"method", "art", "fbp", "osem"}},
+      {"open Lab; set colour red", {"colour"}},
+      {"open Lab; set views", {"too few arguments"}},
+      {"set phantom rods", {"the lab is not open"}},
+      {"open Lab; export picture x.csv", {"picture", "truth", "sinogram"}},
+      {"open Lab; frame nowhere x.png", {"nowhere", "slice", "convergence"}},
+      {"open Lab; step many", {"step", "many"}},
+      {"open Lab; scale blue", {"blue", "rainbow", "grey", "hot"}},
+  };
+  for (const Case& c : cases) {
+    const auto r = runScript(c.script);
+    EXPECT_EQ(r.exitCode, 2) << c.script << "\n" << r.err;
+    for (const char* part : c.message) EXPECT_NE(r.err.find(part), std::string::npos) << c.script << ": " << r.err;
+  }
+}
+
+TEST(LabScript, LabOptionOpensTheLabForTheScriptAndItsPicture) {
+  QTemporaryDir dir;
+  const QString png = dir.filePath("lab.png"), panel = dir.filePath("slice.png");
+  const auto r = runLumo({"--lab", "--run",
+                          QStringLiteral("where; set matrix 64; set method fbp; run; snap %1; frame slice %2")
+                              .arg(png, panel)});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "Lab\n");
+  const QImage window(png), slice(panel);
+  ASSERT_FALSE(window.isNull());
+  ASSERT_FALSE(slice.isNull());
+  EXPECT_GT(window.width(), slice.width());
+  EXPECT_GE(slice.width(), 64);
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// The lab window driven in-process as the runner drives it: every setting shows in its
+// control and changes the result; a newer change cancels the older work; the build-up
+// takes one step per view (FBP) or sub-iteration (MLEM/OSEM).
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QMenuBar>
+#include <QSpinBox>
+#include <cmath>
+#include <set>
+
+#include "app/MainWindow.h"
+#include "lab/LabTestSupport.h"
+#include "lab/LabWindow.h"
+#include "model/tomo/Settings.h"
+
+namespace {
+
+using lumo::lab::LabWindow;
+using lumo::test::waitForResult;
+using lumo::test::waitUntil;
+
+// What the control of a setting shows, in the engine's text form.
+std::string shown(LabWindow& lab, const std::string& key) {
+  QWidget* w = lab.control(key);
+  if (auto* c = qobject_cast<QCheckBox*>(w)) return c->isChecked() ? "on" : "off";
+  if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentData().toString().toStdString();
+  if (auto* s = qobject_cast<QSpinBox*>(w)) return std::to_string(s->value());
+  if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) return QString::number(d->value(), 'g', 9).toStdString();
+  return "?";
+}
+
+double maxDifference(const lumo::tomo::Image& a, const lumo::tomo::Image& b) {
+  if (a.px.size() != b.px.size()) return INFINITY;
+  double d = 0;
+  for (std::size_t i = 0; i < a.px.size(); ++i) d = std::max(d, double(std::abs(a.px[i] - b.px[i])));
+  return d;
+}
+
+// Small and quick, so that every setting can be tried.
+void quick(LabWindow& lab) {
+  for (auto [k, v] : {std::pair{"matrix", "64"}, {"views", "32"}, {"iterations", "2"}, {"subsets", "4"}})
+    ASSERT_EQ(lab.setSetting(k, v), "") << k;
+  ASSERT_TRUE(waitForResult(lab));
+}
+
+TEST(LabWindow, EverySettingOfTheTableHasItsControlWithTheTablesRange) {
+  LabWindow lab;
+  for (const lumo::tomo::SettingInfo& info : lumo::tomo::settingTable()) {
+    QWidget* w = lab.control(info.key);
+    ASSERT_NE(w, nullptr) << info.key;
+    EXPECT_EQ(shown(lab, info.key), lumo::tomo::settingValue(lab.settings(), info.key)) << info.key;
+    if (auto* s = qobject_cast<QSpinBox*>(w)) {
+      EXPECT_GE(s->minimum(), info.min) << info.key;
+      EXPECT_LE(s->maximum(), info.max) << info.key;
+      // Out of range is impossible in the control: it keeps to its limits.
+      s->setValue(s->maximum() + 1);
+      EXPECT_LE(s->value(), s->maximum());
+    }
+    if (auto* d = qobject_cast<QDoubleSpinBox*>(w)) {
+      EXPECT_EQ(d->minimum(), info.min) << info.key;
+      EXPECT_EQ(d->maximum(), info.max) << info.key;
+    }
+    if (auto* c = qobject_cast<QComboBox*>(w)) EXPECT_EQ(c->count(), int(info.choices.size())) << info.key;
+  }
+  // The subsets never exceed the views.
+  ASSERT_EQ(lab.setSetting("views", "8"), "");
+  EXPECT_EQ(qobject_cast<QSpinBox*>(lab.control("subsets"))->maximum(), 8);
+  waitForResult(lab);
+}
+
+TEST(LabWindow, EachSettingChangesTheControlAndTheResult) {
+  struct Case {
+    const char* key;
+    const char* value;
+    const char* method;  // the method under which the setting acts
+  };
+  const Case cases[] = {
+      {"phantom", "rods", "osem"},       {"matrix", "128", "fbp"},        {"views", "24", "osem"},
+      {"counts", "2000000", "osem"},     {"noise", "off", "osem"},         {"seed", "7", "osem"},
+      {"attenuation", "0.3", "osem"},    {"collimator", "none", "osem"},   {"radius", "30", "osem"},
+      {"method", "mlem", "osem"},        {"filter", "shepp-logan", "fbp"}, {"prefilter", "hanning", "fbp"},
+      {"cutoff", "0.1", "fbp"},          {"order", "2", "fbp"},            {"width", "3", "fbp"},
+      {"ac", "off", "osem"},             {"rr", "off", "osem"},            {"iterations", "3", "osem"},
+      {"subsets", "8", "osem"},          {"postfilter", "12", "osem"},
+  };
+  std::set<std::string> covered;
+  for (const Case& c : cases) {
+    LabWindow lab;
+    quick(lab);
+    ASSERT_EQ(lab.setSetting("method", c.method), "");
+    if (std::string(c.key) == "width") ASSERT_EQ(lab.setSetting("prefilter", "gauss"), "");
+    ASSERT_TRUE(waitForResult(lab));
+    const auto before = lab.result();
+    ASSERT_TRUE(before);
+    ASSERT_EQ(lab.setSetting(c.key, c.value), "") << c.key;
+    EXPECT_EQ(shown(lab, c.key), c.value) << c.key;
+    ASSERT_TRUE(waitForResult(lab)) << c.key;
+    const auto after = lab.result();
+    ASSERT_TRUE(after);
+    EXPECT_EQ(lumo::tomo::settingValue(after->settings, c.key), c.value) << c.key;
+    EXPECT_GT(maxDifference(before->reconstruction.slice, after->reconstruction.slice), 0) << c.key;
+    covered.insert(c.key);
+  }
+  for (const auto& info : lumo::tomo::settingTable()) EXPECT_TRUE(covered.count(info.key)) << info.key;
+}
+
+TEST(LabWindow, ANewerChangeCancelsTheOlderWorkAndOnlyItsResultIsShown) {
+  LabWindow lab;
+  std::vector<int> shownIterations;
+  QObject::connect(&lab, &LabWindow::resultShown, [&] { shownIterations.push_back(lab.result()->settings.iterations); });
+  ASSERT_EQ(lab.setSetting("matrix", "128"), "");
+  ASSERT_EQ(lab.setSetting("iterations", "200"), "");  // long work, cancelled below
+  waitUntil([&] { return lab.progressText().contains(QStringLiteral("反復")); }, 10000);
+  ASSERT_EQ(lab.setSetting("iterations", "2"), "");
+  ASSERT_TRUE(waitForResult(lab));
+  ASSERT_EQ(shownIterations.size(), 1u);
+  EXPECT_EQ(shownIterations[0], 2);
+  EXPECT_EQ(lab.result()->reconstruction.history.size(), 2u);
+  // Nothing of the older work arrives later either.
+  waitUntil([] { return false; }, 300);
+  EXPECT_EQ(shownIterations.size(), 1u);
+}
+
+TEST(LabWindow, BuildUpTakesOneStepPerViewOrSubIteration) {
+  struct Case {
+    const char* method;
+    int views, iterations, subsets, steps;
+  };
+  const Case cases[] = {{"fbp", 24, 1, 1, 24}, {"mlem", 16, 3, 1, 3}, {"osem", 16, 2, 4, 8}, {"osem", 10, 1, 3, 3}};
+  for (const Case& c : cases) {
+    LabWindow lab;
+    quick(lab);
+    ASSERT_EQ(lab.setSetting("views", std::to_string(c.views)), "");
+    ASSERT_EQ(lab.setSetting("iterations", std::to_string(c.iterations)), "");
+    ASSERT_EQ(lab.setSetting("subsets", std::to_string(c.subsets)), "");
+    ASSERT_EQ(lab.setSetting("method", c.method), "");
+    ASSERT_TRUE(waitForResult(lab));
+    const auto live = lab.result();
+    std::vector<int> frames;
+    QObject::connect(&lab, &LabWindow::frameShown, [&](int index, int) { frames.push_back(index); });
+    // Step by step: each step shows exactly one more.
+    lab.step();
+    ASSERT_TRUE(waitUntil([&] { return lab.shownStep() == 1; }, 10000)) << c.method;
+    lab.step();
+    ASSERT_TRUE(waitUntil([&] { return lab.shownStep() == 2 || !lab.buildingUp(); }, 10000)) << c.method;
+    waitUntil([] { return false; }, 100);
+    EXPECT_LE(lab.shownStep(), 2) << "a paused build-up moved on";
+    // Then played to the end.
+    lab.setSpeed(200);
+    lab.play();
+    ASSERT_TRUE(waitForResult(lab)) << c.method;
+    EXPECT_FALSE(lab.buildingUp());
+    EXPECT_EQ(int(frames.size()), c.steps) << c.method;
+    EXPECT_EQ(lab.result()->steps, c.steps) << c.method;
+    for (int i = 0; i < int(frames.size()); ++i) EXPECT_EQ(frames[i], i + 1) << c.method;
+    // The build-up ends where the live computation did.
+    EXPECT_EQ(maxDifference(lab.result()->reconstruction.slice, live->reconstruction.slice), 0) << c.method;
+  }
+}
+
+TEST(LabWindow, TheMainWindowsMenuOpensTheLab) {
+  lumo::MainWindow w;
+  auto* open = w.findChild<QAction*>(QStringLiteral("openLab"));
+  ASSERT_TRUE(open);
+  EXPECT_EQ(open->text(), QStringLiteral("再構成ラボ(&R)..."));
+  EXPECT_EQ(LabWindow::find(&w), nullptr);
+  open->trigger();
+  LabWindow* lab = LabWindow::find(&w);
+  ASSERT_TRUE(lab);
+  EXPECT_TRUE(lab->isVisible());
+  EXPECT_TRUE(lab->isWindow());
+  EXPECT_TRUE(lab->windowTitle().startsWith(QStringLiteral("再構成ラボ")));
+  open->trigger();  // a second time: the same window, raised
+  EXPECT_EQ(w.findChildren<LabWindow*>().size(), 1);
+  waitForResult(*lab);
+}
+
+}  // namespace
