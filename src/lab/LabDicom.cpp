@@ -1,6 +1,7 @@
 // The lab window's DICOM: opening an NM TOMO projection file as the lab's data, choosing its
 // slice row, going back to the phantom, and saving the slice or the sinogram as DICOM.
 #include <QAction>
+#include <QBoxLayout>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -62,7 +63,12 @@ void LabWindow::buildDicomControls(QWidget* host, QLayout* column) {
   connect(back, &QPushButton::clicked, this, &LabWindow::backToPhantom);
   dicomBox_ = box;
   box->hide();
-  column->addWidget(box);
+  // At the top, where a student looks first when a file is open.
+  if (auto* boxes = qobject_cast<QBoxLayout*>(column)) {
+    boxes->insertWidget(0, box);
+  } else {
+    column->addWidget(box);
+  }
 }
 
 void LabWindow::addDicomActions(QMenu* file) {

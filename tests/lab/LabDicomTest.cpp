@@ -78,7 +78,7 @@ TEST(LabDicom, CameraStyleFileOfTheLabsSinogramReconstructsToTheSameSlice) {
 
 TEST(LabDicom, BadFilesStopTheScriptWithTheirMessage) {
   QTemporaryDir dir;
-  const QString text = dir.filePath("notes.txt");
+  const QString text = dir.filePath("notes.dcm");  // a text file under a DICOM name
   QFile f(text);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write("not a DICOM file\n");
