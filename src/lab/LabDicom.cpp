@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "io/Dicom.h"
 #include "lab/LabWindow.h"
@@ -88,10 +89,11 @@ void LabWindow::showImportedState() {
   dicomBox_->setVisible(imported());
   if (!imported()) return;
   const io::Projections& p = *projections_;
-  QString info = QStringLiteral("%1\n%2 方向 (%3 度刻み)、%4 x %5、検出器 %6")
+  QString info = QStringLiteral("%1\n%2 方向 (%3 度刻み、%4)、%5 x %6、検出器 %7")
                      .arg(importedName_)
                      .arg(p.views)
-                     .arg(p.stepDeg, 0, 'g', 4)
+                     .arg(std::abs(p.stepDeg), 0, 'g', 4)
+                     .arg(p.stepDeg < 0 ? QStringLiteral("時計回り") : QStringLiteral("反時計回り"))
                      .arg(p.columns)
                      .arg(p.rows)
                      .arg(p.detectors);
