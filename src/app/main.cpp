@@ -7,6 +7,7 @@
 //   lumo --tour DIR      every screen after sample presses, one PNG each
 //   lumo --scale N       draw every screen N times larger (N = 1..8), pixel for pixel
 //   lumo --lab           the same, with the reconstruction lab open
+//   lumo --lab FILE.dcm  the lab with an NM TOMO projection file as its data
 //
 // Without --scale the program follows the display's scale factor, rounded to a whole
 // number: the screens' pictures are pixel-exact and stay crisp only when each of their
@@ -15,6 +16,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QFont>
 #include <QTimer>
 #include <cmath>
@@ -131,9 +133,20 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
 
   lumo::MainWindow window;
-  if (!file.empty()) window.openDocument(QString::fromLocal8Bit(file.c_str()));
+  // lumo --lab FILE.dcm opens the file in the lab (any other file is a document).
+  const bool dicom = lab && QFileInfo(QString::fromLocal8Bit(file.c_str())).suffix().toLower() == "dcm";
+  if (!file.empty() && !dicom) window.openDocument(QString::fromLocal8Bit(file.c_str()));
   window.show();
-  if (lab) lumo::lab::LabWindow::open(&window);
+  if (lab) {
+    lumo::lab::LabWindow* labWindow = lumo::lab::LabWindow::open(&window);
+    if (dicom) {
+      const std::string message = labWindow->openDicom(file);
+      if (!message.empty()) {
+        std::fprintf(stderr, "lumo: %s\n", message.c_str());
+        if (!scripted) QMessageBox::warning(labWindow, QStringLiteral("DICOMを開く"), QString::fromStdString(message));
+      }
+    }
+  }
 
   std::unique_ptr<lumo::ScenarioRunner> runner;
   if (scripted) {

@@ -77,6 +77,10 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
   }
   std::string out;
   const tomo::Acquisition& acq = *r->acquisition;
+  if ((what == "truth" || what == "error") && !hasTruth(acq)) {
+    if (error) *error = QStringLiteral("imported data have no truth, so no '%1'").arg(QString::fromStdString(what));
+    return {};
+  }
   if (what == "truth") {
     appendImage(out, acq.truth.px, acq.truth.n, acq.truth.n);
   } else if (what == "slice") {

@@ -14,7 +14,8 @@ namespace lumo::lab {
 namespace {
 
 bool isLabVerb(const std::string& v) {
-  return v == "set" || v == "run" || v == "play" || v == "step" || v == "export" || v == "compare" || v == "scale";
+  return v == "set" || v == "run" || v == "play" || v == "step" || v == "export" || v == "compare" || v == "scale" ||
+         v == "load" || v == "row";
 }
 
 std::string joined(const std::vector<std::string>& words) {
@@ -88,6 +89,20 @@ std::string LabScript::execute(const ScriptCommand& c) {
       for (int i = 0; i < n; ++i) l->step();
       stepTarget_ = before + n;
       wait_ = Wait::Step;
+    } else if (v == "load") {
+      need(1);
+      LabWindow* l = lab(c);
+      if (const std::string message = l->openDicom(c.args[0]); !message.empty()) return message;
+    } else if (v == "row") {
+      need(1);
+      char* end = nullptr;
+      const long k = std::strtol(c.args[0].c_str(), &end, 10);
+      if (c.args[0].empty() || *end || k < 0 || k > 100000) return "row takes a whole number, not '" + c.args[0] + "'";
+      if (const std::string message = lab(c)->setSliceRow(int(k)); !message.empty()) return message;
+    } else if (v == "export" && c.args.size() >= 2 && QFileInfo(QString::fromStdString(c.args[1])).suffix().toLower() == "dcm") {
+      // export slice|sinogram FILE.dcm: the DICOM NM file.
+      if (const std::string message = lab(c)->exportDicom(c.args[0], c.args[1]); !message.empty())
+        return message + " in '" + c.line + "'";
     } else if (v == "export") {
       need(2);
       const QString error = exportCsv(*lab(c), c.args[0], QString::fromStdString(c.args[1]));

@@ -10,6 +10,10 @@
 //   step [N]                 shows N more build-up steps (default 1)
 //   export KIND FILE         CSV: truth, sinogram, slice, error, metrics, convergence,
 //                            profile, figures (after the current computation)
+//   export slice|sinogram FILE.dcm   the slice or the sinogram as a DICOM NM file
+//   load FILE                an NM TOMO projection file (DICOM) as the lab's data, its
+//                            centre row; a bad file stops the script with its message
+//   row N                    the slice row of the loaded projections (0 at the top)
 //   compare on|off           keeps the current result beside the next ones
 //   scale rainbow|grey|hot   the colour scale of the pictures
 //   snap FILE                the lab window as shown

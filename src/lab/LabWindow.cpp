@@ -256,6 +256,7 @@ void LabWindow::buildControls(QWidget* host) {
   connect(compareButton_, &QPushButton::toggled, this, &LabWindow::setComparing);
   connect(scaleBox_, &QComboBox::currentIndexChanged, this, [this] { showResult(); });
   column->addWidget(view);
+  buildDicomControls(host, column);
   column->addStretch(1);
 }
 
@@ -273,6 +274,7 @@ void LabWindow::buildMenu(QMenuBar* bar) {
     const std::string w = what;
     connect(file->addAction(QString::fromUtf8(text)), &QAction::triggered, this, [this, w] { saveCsvDialog(w); });
   }
+  addDicomActions(file);
   file->addSeparator();
   QAction* close = file->addAction(QStringLiteral("閉じる(&C)"));
   close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -326,6 +328,7 @@ void LabWindow::showSettingsInControls() {
   enable("order", settings_.prefilter == tomo::Prefilter::Butterworth);
   enable("width", settings_.prefilter == tomo::Prefilter::Gauss);
   enable("seed", settings_.noise);
+  showImportedState();
   updatingControls_ = false;
 }
 
@@ -487,6 +490,11 @@ void LabWindow::onFailed(quint64 generation, const QString& message) {
 void LabWindow::showImage(int panel, const tomo::Image& image, bool) {
   if (panel < 0 || panel >= int(panels_.size())) return;
   auto* p = static_cast<ImagePanel*>(panels_[panel]);
+  if (image.n == 0 && (panel == 0 || panel == 3) && imported()) {
+    p->setUnavailable(panel == 0 ? QStringLiteral("真の分布はありません\n(DICOMファイルのデータ)")
+                                 : QStringLiteral("真の分布がないため\n誤差画像はありません"));
+    return;
+  }
   p->setColourScale(scaleKind());
   p->setImage(image.px, image.n);
 }
@@ -525,7 +533,10 @@ void LabWindow::updateFigures() {
   figuresTable_->setRowCount(int(rows.size()));
   for (int i = 0; i < int(rows.size()); ++i) {
     figuresTable_->setItem(i, 0, new QTableWidgetItem(rows[i].name));
-    figuresTable_->setItem(i, 1, new QTableWidgetItem(number(rows[i].current, rows[i].decimals)));
+    // Imported data have no truth: say why a figure is missing.
+    const bool na = imported() && !std::isfinite(rows[i].current);
+    figuresTable_->setItem(i, 1, new QTableWidgetItem(na ? QStringLiteral("なし (真の分布がありません)")
+                                                         : number(rows[i].current, rows[i].decimals)));
     if (kept_) figuresTable_->setItem(i, 2, new QTableWidgetItem(number(rows[i].kept, rows[i].decimals)));
   }
 }
@@ -557,6 +568,7 @@ std::vector<float> LabWindow::sliceProfile() const {
 std::vector<float> LabWindow::truthProfile() const {
   if (!result_) return {};
   const tomo::Image& t = result_->acquisition->truth;
+  if (!hasTruth(*result_->acquisition)) return std::vector<float>(sliceProfile().size(), std::nanf(""));
   return tomo::profile(t, line_[0] * (t.n - 1), line_[1] * (t.n - 1), line_[2] * (t.n - 1), line_[3] * (t.n - 1), profileSamples());
 }
 

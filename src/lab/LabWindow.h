@@ -15,12 +15,15 @@
 #include <vector>
 
 #include "draw/ColourScale.h"
+#include "io/Dicom.h"
 #include "lab/LabWorker.h"
 
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QLayout;
+class QMenu;
 class QLabel;
 class QMenuBar;
 class QPushButton;
@@ -78,6 +81,18 @@ class LabWindow : public QWidget {
   bool comparing() const { return kept_ != nullptr; }
   std::shared_ptr<const LabResult> keptResult() const { return kept_; }
 
+  // DICOM (LabDicom.cpp). openDicom reads an NM TOMO projection file as the lab's data,
+  // its centre row first; on a bad file it returns the Japanese message and nothing
+  // changes. Imported data have no truth: the truth and error panels say so and figures
+  // that need a truth are not available. backToPhantom returns to the settings' phantom.
+  std::string openDicom(const std::string& path);
+  std::string setSliceRow(int row);
+  int sliceRow() const { return row_; }
+  bool imported() const { return projections_ != nullptr; }
+  void backToPhantom();
+  // Writes the current slice or sinogram ("slice", "sinogram") as a DICOM NM file.
+  std::string exportDicom(const std::string& what, const std::string& path);
+
   // Pictures for the runner's `frame` and `snap` and for 「画像を保存...」.
   static const std::vector<std::string>& panelNames();
   QImage panelPicture(const std::string& name);  // null for an unknown name
@@ -118,6 +133,11 @@ class LabWindow : public QWidget {
   void saveWindowPicture();
   int profileSamples() const;
   draw::ScaleKind scaleKind() const;
+  void buildDicomControls(QWidget* host, QLayout* column);
+  void addDicomActions(QMenu* file);
+  void showImportedState();
+  void openDicomDialog();
+  void saveDicomDialog(const std::string& what);
 
   tomo::Settings settings_;
   LabWorker worker_;
@@ -158,6 +178,14 @@ class LabWindow : public QWidget {
   QPushButton* compareButton_ = nullptr;
   QSpinBox* speedBox_ = nullptr;
   QComboBox* scaleBox_ = nullptr;
+
+  // Imported projections (null: the phantom of the settings) and the row shown.
+  std::shared_ptr<const io::Projections> projections_;
+  int row_ = 0;
+  QString importedName_;
+  QWidget* dicomBox_ = nullptr;
+  QSpinBox* rowBox_ = nullptr;
+  QLabel* dicomLabel_ = nullptr;
 };
 
 }  // namespace lumo::lab

@@ -64,12 +64,17 @@ quint64 LabWorker::submit(const tomo::Settings& settings, Mode mode) {
   {
     std::lock_guard lock(mutex_);
     g = ++generation_;
-    pending_ = Request{g, settings, mode};
+    pending_ = Request{g, settings, mode, imported_};
     grants_ = 0;
     busy_ = true;
   }
   wake_.notify_all();
   return g;
+}
+
+void LabWorker::setImported(std::shared_ptr<const tomo::Acquisition> imported) {
+  std::lock_guard lock(mutex_);
+  imported_ = std::move(imported);
 }
 
 void LabWorker::advance(int steps) {
@@ -122,14 +127,21 @@ void LabWorker::loop() {
 
 void LabWorker::compute(const Request& r) {
   const auto start = Clock::now();
-  if (!acquisition_ || !sameAcquisition(acquired_, r.settings)) {
+  if (r.imported) {
+    acquisition_.reset();  // the phantom is acquired again when the lab goes back to it
+  } else if (!acquisition_ || !sameAcquisition(acquired_, r.settings)) {
     acquisition_.reset();
     auto acquired = std::make_shared<tomo::Acquisition>(tomo::acquire(r.settings));
     acquisition_ = std::move(acquired);
     acquired_ = r.settings;
   }
-  const std::shared_ptr<const tomo::Acquisition> acq = acquisition_;
+  const std::shared_ptr<const tomo::Acquisition> acq = r.imported ? r.imported : acquisition_;
   if (stale(r.generation)) return;
+  // Imported data: no attenuation map, truth or phantom, so no figures that need them.
+  const bool truth = hasTruth(*acq);
+  const tomo::Image* mu = truth ? &acq->phantom.mu : nullptr;
+  const tomo::Image* truthImage = truth ? &acq->truth : nullptr;
+  const tomo::Phantom* phantom = truth ? &acq->phantom : nullptr;
 
   const bool iterative = r.settings.method != tomo::Method::Fbp;
   const int subsets = r.settings.method == tomo::Method::Osem ? std::max(1, r.settings.subsets) : 1;
@@ -151,7 +163,10 @@ void LabWorker::compute(const Request& r) {
     frame->total = s.total;
     frame->partial = *s.partial;
     frame->acquisition = acq;
-    if (iterative) {
+    if (iterative && !truth) {
+      frame->iteration = double(s.index) / subsets;
+      frame->nrmse = frame->cv = std::nan("");
+    } else if (iterative) {
       frame->iteration = double(s.index) / subsets;
       const tomo::Figures f = tomo::figuresOfMerit(*s.partial, acq->truth, acq->phantom);
       frame->nrmse = f.nrmse;
@@ -175,16 +190,20 @@ void LabWorker::compute(const Request& r) {
     return observer(s);
   };
   result->reconstruction =
-      tomo::reconstruct(r.settings, acq->sinogram, &acq->phantom.mu, &acq->truth, &acq->phantom, counting);
+      tomo::reconstruct(r.settings, acq->sinogram, mu, truthImage, phantom, counting);
   if (result->reconstruction.cancelled || stale(r.generation)) return;
   result->steps = steps;
-  result->error = difference(result->reconstruction.slice, acq->truth);
-  result->figures = tomo::figuresOfMerit(result->reconstruction.slice, acq->truth, acq->phantom);
+  if (truth) {
+    result->error = difference(result->reconstruction.slice, acq->truth);
+    result->figures = tomo::figuresOfMerit(result->reconstruction.slice, acq->truth, acq->phantom);
+  } else {
+    result->figures.nrmse = result->figures.cv = std::nan("");
+  }
   if (iterative) {
     tomo::Settings fbp = r.settings;
     fbp.method = tomo::Method::Fbp;
     const tomo::Reconstruction ref =
-        tomo::reconstruct(fbp, acq->sinogram, &acq->phantom.mu, &acq->truth, &acq->phantom,
+        tomo::reconstruct(fbp, acq->sinogram, mu, truthImage, phantom,
                           [&](const tomo::BuildStep&) { return !stale(r.generation); });
     if (ref.cancelled || stale(r.generation)) return;
     if (!ref.history.empty()) result->fbpReference = ref.history.front();

@@ -61,6 +61,9 @@ class LabWorker : public QObject {
   enum class Mode { Live, BuildUp };
   // Makes every older request stale and starts this one. Returns its generation.
   quint64 submit(const tomo::Settings& settings, Mode mode);
+  // Data from a file (a sinogram without phantom or truth) that the next requests
+  // reconstruct instead of acquiring; null goes back to the phantom of the settings.
+  void setImported(std::shared_ptr<const tomo::Acquisition> imported);
   // Grants the build-up `steps` more steps (no effect on a live request).
   void advance(int steps);
   // Makes every request stale; nothing more is delivered.
@@ -82,6 +85,7 @@ class LabWorker : public QObject {
     quint64 generation = 0;
     tomo::Settings settings;
     Mode mode = Mode::Live;
+    std::shared_ptr<const tomo::Acquisition> imported;
   };
   void loop();
   void compute(const Request& r);
@@ -101,7 +105,11 @@ class LabWorker : public QObject {
   // The last acquisition, reused while its settings stay the same.
   std::shared_ptr<const tomo::Acquisition> acquisition_;
   tomo::Settings acquired_;
+  std::shared_ptr<const tomo::Acquisition> imported_;
 };
+
+// True when the data have a truth (a phantom's acquisition; imported data have none).
+inline bool hasTruth(const tomo::Acquisition& a) { return a.truth.n > 0 && !a.truth.px.empty(); }
 
 // True when two settings give the same acquired data.
 bool sameAcquisition(const tomo::Settings& a, const tomo::Settings& b);
