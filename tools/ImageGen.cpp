@@ -1,5 +1,6 @@
 #include "ImageGen.h"
 
+#include "model/ClinicalRainbow.h"
 #include "model/Filters.h"
 
 #include <algorithm>
@@ -18,17 +19,6 @@ namespace {
 constexpr std::array<Rgb, 112> kNamedColours = {{
 #include "NamedColours.inc"
 }};
-
-// Linear steps between two entries of the count scale, rounded to the nearest level.
-void ramp(Palette256& p, int from, int to, Rgb a, Rgb b) {
-  const int n = to - from;
-  for (int i = 0; i <= n; ++i) {
-    auto mix = [&](int u, int v) {
-      return static_cast<std::uint8_t>((u * (n - i) + v * i + n / 2) / n);
-    };
-    p[static_cast<std::size_t>(from + i)] = {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
-  }
-}
 
 // ---------------------------------------------------------------------------------------
 // Random numbers: splitmix64 and a Poisson sampler by products of uniforms.
@@ -611,15 +601,12 @@ Palette256 clinicalPalette(bool projectionSeries) {
                                                     {64, 64, 64}, {240, 240, 240}}};
     for (std::size_t i = 0; i < kExtra.size(); ++i) p[112 + i] = kExtra[i];
   }
-  // Entries 112..126 not set above stay black.
-  ramp(p, 127, 142, {0, 0, 128}, {0, 0, 251});
-  ramp(p, 142, 173, {0, 0, 251}, {0, 247, 8});
-  p[174] = {0, 255, 0};
-  ramp(p, 174, 189, {0, 255, 0}, {0, 128, 0});
-  ramp(p, 189, 205, {0, 128, 0}, {126, 128, 0});
-  ramp(p, 205, 221, {126, 128, 0}, {251, 255, 0});
-  ramp(p, 221, 222, {251, 255, 0}, {255, 247, 0});
-  ramp(p, 222, 254, {255, 247, 0}, {255, 4, 0});
+  // Entries 112..126 not set above stay black; the count scale is the program's rainbow.
+  const auto& rainbow = model::clinicalRainbow();
+  for (int k = 0; k < model::kRainbowLevels; ++k)
+    p[static_cast<std::size_t>(kScaleLow + k)] = {rainbow[static_cast<std::size_t>(k)].r,
+                                                  rainbow[static_cast<std::size_t>(k)].g,
+                                                  rainbow[static_cast<std::size_t>(k)].b};
   p[255] = {255, 255, 255};
   return p;
 }

@@ -365,12 +365,20 @@ void ScreenView::contextMenuEvent(QContextMenuEvent* event) {
   const QImage picture = frameId ? framePicture(frameId) : snapshot();
   QString name = QString::fromStdString(class_.empty() ? std::string("Lumo") : class_);
   if (frameId) name += QStringLiteral("-%1").arg(frameId);
+  askToSavePicture(this, picture, name);
+}
+
+bool askToSavePicture(QWidget* parent, const QImage& picture, const QString& name) {
   const QString file = QFileDialog::getSaveFileName(
-      this, QStringLiteral("画像を保存"), QDir::home().filePath(name + QStringLiteral(".png")),
+      parent, QStringLiteral("画像を保存"), QDir::home().filePath(name + QStringLiteral(".png")),
       QStringLiteral("PNG 画像 (*.png)"));
-  if (file.isEmpty()) return;
+  if (file.isEmpty()) return false;
   const QString error = savePicture(picture, file);
-  if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("画像を保存"), error);
+  if (!error.isEmpty()) {
+    QMessageBox::warning(parent, QStringLiteral("画像を保存"), error);
+    return false;
+  }
+  return true;
 }
 
 std::string ScreenView::text(int id) const {

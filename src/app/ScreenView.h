@@ -33,6 +33,10 @@ DialogTemplate loadTemplate(int templateId);
 // Writes a picture for a teacher as PNG; a name without suffix gets ".png". Returns
 // "" on success, else a message saying what went wrong.
 QString savePicture(const QImage& picture, const QString& file);
+// 「画像を保存...」 after its menu entry was chosen: asks for a file (in the home folder,
+// `name`.png offered) and saves `picture` there; a failure is shown in a warning. Returns
+// true when the picture was written.
+bool askToSavePicture(QWidget* parent, const QImage& picture, const QString& name);
 
 class ScreenView : public QWidget, public ScreenHost {
   Q_OBJECT

@@ -1,5 +1,6 @@
 #include "draw/Fonts.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -47,6 +48,13 @@ const CellFont& gothicCellFont(int cellHeight) {
   auto& slot = cache[cellHeight];
   if (!slot) slot = makeCellFont(cellHeight);
   return *slot;
+}
+
+QFont proportionalFont(int pixelSize, bool bold) {
+  QFont f(QStringLiteral("IPAPGothic"));
+  f.setPixelSize(std::max(1, pixelSize));
+  f.setBold(bold);
+  return f;
 }
 
 }  // namespace lumo::draw

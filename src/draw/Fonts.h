@@ -19,4 +19,8 @@ struct CellFont {
 // kept for the life of the program. A height below 1 gives the default font's.
 const CellFont& gothicCellFont(int cellHeight);
 
+// The program's proportional face ("ＭＳ Ｐゴシック", drawn with IPAPGothic) at a pixel size:
+// the face of the widgets and of the lab's panels, charts and tables.
+QFont proportionalFont(int pixelSize, bool bold = false);
+
 }  // namespace lumo::draw
