@@ -39,8 +39,9 @@ Image changFactors(const ProjectionGeometry& g, const Image& mu) {
           const int b0 = std::clamp(static_cast<int>(std::floor(b)), 0, n - 2);
           const int j0 = std::clamp(static_cast<int>(std::floor(j)), 0, n - 2);
           const double fb = b - b0, fj = j - j0;
-          const double top = p.attenuationFactor(v, b0, j0) * (1 - fb) + p.attenuationFactor(v, b0 + 1, j0) * fb;
-          const double bottom = p.attenuationFactor(v, b0, j0 + 1) * (1 - fb) + p.attenuationFactor(v, b0 + 1, j0 + 1) * fb;
+          const float* a = p.attenuationMap(v) + static_cast<std::size_t>(j0) * static_cast<std::size_t>(n) + static_cast<std::size_t>(b0);
+          const double top = a[0] * (1 - fb) + a[1] * fb;
+          const double bottom = a[n] * (1 - fb) + a[n + 1] * fb;
           sum += top * (1 - fj) + bottom * fj;
         }
         if (sum > 0) out.px[i] = static_cast<float>(g.views / sum);

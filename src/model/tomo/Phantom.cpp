@@ -199,12 +199,13 @@ Phantom build(const Design& d, int n, double softMu) {
       ph.mu.px[i] = static_cast<float>(m / kSamples);
     }
   for (const RegionDesign& rd : d.regions) {
-    std::vector<char> pure(pixels), some(pixels);
+    std::vector<char> pure(pixels), some(pixels), any(pixels);
     for (std::size_t i = 0; i < pixels; ++i) {
       int in = 0;
       for (auto l : labels[i]) in += rd.member(l) ? 1 : 0;
       pure[i] = in == kSamples;
       some[i] = 2 * in > kSamples;
+      any[i] = in > 0;
     }
     Region r{rd.name, rd.kind, {}};
     for (int y = 1; y + 1 < n; ++y)
@@ -214,7 +215,7 @@ Phantom build(const Design& d, int n, double softMu) {
           for (int dx = -1; dx <= 1 && all; ++dx) all = pure[static_cast<std::size_t>((y + dy) * n + x + dx)];
         if (all) r.pixels.push_back(y * n + x);
       }
-    for (const auto* set : {&pure, &some}) {
+    for (const auto* set : {&pure, &some, &any}) {
       if (!r.pixels.empty()) break;
       for (std::size_t i = 0; i < pixels; ++i)
         if ((*set)[i]) r.pixels.push_back(static_cast<int>(i));

@@ -7,7 +7,7 @@
 //
 // Regions for the figures of merit hold only pixels wholly inside their structure (every sample of
 // the pixel and of its 8 neighbours), or, where a structure is too small for that at the matrix,
-// the pixels wholly inside it, or the pixel at each structure's centre:
+// the pixels wholly inside it, else the pixels mostly inside it, else every pixel it touches:
 //   brain        the plane Z = 16 mm of the head of the clinical images (BrainVolume.h), through
 //                the basal ganglia: Hot "basal ganglia" (caudate and putamen, 4.2), Cold
 //                "ventricles" (0), Background and Uniform "white matter" (1); cortex and thalami 4;

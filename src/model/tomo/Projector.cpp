@@ -62,28 +62,36 @@ LUMO_HOT void gatherPlane(const float* __restrict f, int n, PlaneLine l, int fir
   }
 }
 
-// The transpose of gatherPlane: f += the bilinear weights of each grid point times r[b] (att[b]).
+// The transpose of gatherPlane: f += the bilinear weights of each grid point times v[b], where
+// v = r . att (att given) or r. idx and w are scratch of n and 4 n entries.
 LUMO_HOT void scatterPlane(float* __restrict f, int n, PlaneLine l, int first, int last,
                            const float* __restrict att, const float* __restrict r, int* __restrict idx,
                            float* __restrict w) {
   const float hi = static_cast<float>(n - 2);
+  float* __restrict w0 = w;
+  float* __restrict w1 = w + n;
+  float* __restrict w2 = w + 2 * n;
+  float* __restrict w3 = w + 3 * n;
   // Indices and the four weights first (vectorised), the scattering after.
   for (int b = first; b < last; ++b) {
     LUMO_SAMPLE(l, b, n, hi, i, fx, fy);
     const float v = att ? r[b] * att[b] : r[b];
     const float a = v * (1.0f - fy), c = v * fy;
     idx[b] = i;
-    w[4 * b] = a * (1.0f - fx);
-    w[4 * b + 1] = a * fx;
-    w[4 * b + 2] = c * (1.0f - fx);
-    w[4 * b + 3] = c * fx;
+    w0[b] = a * (1.0f - fx);
+    w1[b] = a * fx;
+    w2[b] = c * (1.0f - fx);
+    w3[b] = c * fx;
   }
-  for (int b = first; b < last; ++b) {
-    float* p = f + idx[b];
-    p[0] += w[4 * b];
-    p[1] += w[4 * b + 1];
-    p[n] += w[4 * b + 2];
-    p[n + 1] += w[4 * b + 3];
+  // One corner at a time and every other point: neighbouring grid points (one pixel apart) may
+  // share a corner pixel, points two apart never do, so no addition waits for the one before.
+  const float* ws[4] = {w0, w1, w2, w3};
+  const int offset[4] = {0, 1, n, n + 1};
+  for (int c = 0; c < 4; ++c) {
+    const float* wc = ws[c];
+    float* fc = f + offset[c];
+    for (int start = first; start < first + 2; ++start)
+      for (int b = start; b < last; b += 2) fc[idx[b]] += wc[b];
   }
 }
 

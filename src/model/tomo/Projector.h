@@ -64,6 +64,10 @@ class Projector {
 
   // The attenuation factor of view v at grid point (bin b, plane j), 1 without a mu map.
   float attenuationFactor(int v, int b, int j) const;
+  // View v's factors, planes x bins (row j = plane j), or null without a mu map.
+  const float* attenuationMap(int v) const {
+    return att_.empty() ? nullptr : att_.data() + static_cast<std::size_t>(v) * static_cast<std::size_t>(g_.n) * static_cast<std::size_t>(g_.n);
+  }
   // The blur kernel of plane j (odd length, centre in the middle; {1} without blur).
   const std::vector<float>& kernel(int j) const { return kernels_[static_cast<std::size_t>(j)]; }
 

@@ -83,8 +83,9 @@ const SettingInfo* find(const std::string& key) {
 }
 
 std::string formatNumber(double v) {
-  char buf[40];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  char buf[400];
+  // The shortest text that reads back as v, without an exponent (500000, 0.25, 1000000000).
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
   return std::string(buf, r.ptr);
 }
 

@@ -1,0 +1,122 @@
+// The lab's speed against scikit-image on the same data, in one run: FBP of a 128 x 128 slice
+// from 120 views against skimage.transform.iradon, and one full OSEM iteration with attenuation
+// and resolution modelling against one iradon_sart iteration (which models neither); then Lumo's
+// times at matrix 64, 128 and 256. Medians of several runs. Exits 1 when a goal is missed:
+// FBP at most 1/10 of iradon, an OSEM iteration at most 20 ms and at most 1/5 of iradon_sart.
+//
+// Usage: lumo_lab_bench [SCRIPT]   (SCRIPT: bench/lab/skimage_times.py, run with /usr/bin/python3)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "model/tomo/Acquisition.h"
+#include "model/tomo/Parallel.h"
+#include "model/tomo/Reconstruction.h"
+
+using namespace lumo::tomo;
+
+namespace {
+
+double medianMs(int runs, const std::function<void()>& f) {
+  std::vector<double> t;
+  for (int i = 0; i < runs; ++i) {
+    const auto a = std::chrono::steady_clock::now();
+    f();
+    t.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - a).count());
+  }
+  std::sort(t.begin(), t.end());
+  return t[t.size() / 2];
+}
+
+struct Times {
+  double fbp, fbpChang, osemSetup, osemIteration;
+};
+
+Times lumoTimes(const Acquisition& a, const Settings& base, int runs) {
+  Settings f = base;
+  f.method = Method::Fbp;
+  f.ac = false;
+  Times t{};
+  t.fbp = medianMs(runs, [&] { reconstruct(f, a.sinogram, &a.phantom.mu, nullptr, nullptr); });
+  f.ac = true;
+  t.fbpChang = medianMs(runs, [&] { reconstruct(f, a.sinogram, &a.phantom.mu, nullptr, nullptr); });
+  // One iteration is the difference of 6 and 1 iterations over 5: the set-up (attenuation maps,
+  // kernels, sensitivities) counts once, as when a student runs many.
+  Settings o = base;
+  o.method = Method::Osem;
+  o.ac = o.rr = true;
+  o.iterations = 1;
+  const double one = medianMs(runs, [&] { reconstruct(o, a.sinogram, &a.phantom.mu, &a.truth, &a.phantom); });
+  o.iterations = 6;
+  const double six = medianMs(runs, [&] { reconstruct(o, a.sinogram, &a.phantom.mu, &a.truth, &a.phantom); });
+  t.osemIteration = (six - one) / 5;
+  t.osemSetup = one - t.osemIteration;
+  return t;
+}
+
+bool skimageTimes(const std::string& script, const Sinogram& s, double& iradonMs, double& sartMs) {
+  char path[] = "/tmp/lumo_lab_bench_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return false;
+  const std::size_t bytes = s.counts.size() * sizeof(float);
+  const bool written = write(fd, s.counts.data(), bytes) == static_cast<ssize_t>(bytes);
+  close(fd);
+  bool ok = false;
+  if (written) {
+    const std::string cmd = "/usr/bin/python3 '" + script + "' " + path + " " + std::to_string(s.views) + " " +
+                            std::to_string(s.bins) + " 7";
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+      char line[256];
+      int found = 0;
+      while (std::fgets(line, sizeof line, p)) {
+        if (std::sscanf(line, "iradon_ms %lf", &iradonMs) == 1) ++found;
+        if (std::sscanf(line, "sart_ms %lf", &sartMs) == 1) ++found;
+      }
+      ok = pclose(p) == 0 && found == 2;
+    }
+  }
+  unlink(path);
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string script = argc > 1 ? argv[1] : "bench/lab/skimage_times.py";
+  Settings s;  // brain, 120 views, 500000 counts, noise, LEHR at 15 cm, attenuation 0.15
+  std::printf("Reconstruction lab: brain phantom, %d views, %d lanes\n\n", s.views, parallelLanes());
+
+  const Acquisition a128 = acquire(s);
+  const Times t128 = lumoTimes(a128, s, 11);
+  double iradonMs = 0, sartMs = 0;
+  if (!skimageTimes(script, a128.sinogram, iradonMs, sartMs)) {
+    std::printf("could not time scikit-image (python3-skimage under /usr/bin/python3, script %s)\n", script.c_str());
+    return 1;
+  }
+  const double fbpRatio = t128.fbp / iradonMs, osemRatio = t128.osemIteration / sartMs;
+  std::printf("%-44s %10s %12s %8s %10s\n", "matrix 128, the same sinogram", "Lumo ms", "skimage ms", "ratio", "goal");
+  std::printf("%-44s %10.2f %12.2f %8.3f %10s\n", "FBP (ramp x Butterworth) vs iradon", t128.fbp, iradonMs, fbpRatio, "<= 0.1");
+  std::printf("%-44s %10.2f %12.2f %8.3f %10s\n", "OSEM iteration (10 subsets, ac+rr) vs SART", t128.osemIteration, sartMs,
+              osemRatio, "<= 0.2");
+  std::printf("%-44s %10.2f %12s %8s %10s\n\n", "OSEM iteration, absolute", t128.osemIteration, "", "", "<= 20 ms");
+
+  std::printf("%-8s %10s %12s %14s %16s\n", "matrix", "FBP ms", "FBP+Chang ms", "OSEM setup ms", "OSEM iteration ms");
+  for (int n : {64, 128, 256}) {
+    Settings m = s;
+    m.matrix = n;
+    const Times t = n == 128 ? t128 : lumoTimes(acquire(m), m, n == 256 ? 5 : 11);
+    std::printf("%-8d %10.2f %12.2f %14.2f %16.2f\n", n, t.fbp, t.fbpChang, t.osemSetup, t.osemIteration);
+  }
+
+  bool ok = true;
+  if (fbpRatio > 0.1) ok = false, std::printf("\nFBP takes %.3f of iradon's time (goal 0.1)\n", fbpRatio);
+  if (t128.osemIteration > 20) ok = false, std::printf("\nan OSEM iteration takes %.2f ms (goal 20)\n", t128.osemIteration);
+  if (osemRatio > 0.2) ok = false, std::printf("\nan OSEM iteration takes %.3f of SART's (goal 0.2)\n", osemRatio);
+  std::printf("\n%s\n", ok ? "All lab goals met." : "A lab goal was missed.");
+  return ok ? 0 : 1;
+}
