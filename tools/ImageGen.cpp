@@ -2,11 +2,16 @@
 
 #include "model/ClinicalRainbow.h"
 #include "model/Filters.h"
+#include "model/tomo/BrainVolume.h"
+#include "model/tomo/Fbp.h"
+#include "model/tomo/Fft.h"
+#include "model/tomo/Poisson.h"
+#include "model/tomo/VolumeProjector.h"
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <cstddef>
+#include <numbers>
 #include <stdexcept>
 
 namespace lumo::tools {
@@ -21,382 +26,144 @@ constexpr std::array<Rgb, 112> kNamedColours = {{
 }};
 
 // ---------------------------------------------------------------------------------------
-// Random numbers: splitmix64 and a Poisson sampler by products of uniforms.
+// The head: the engine's brain volume (model/tomo/BrainVolume) on 128^3 voxels of 2 mm.
+// Voxel (i, j, k) has column i, row j of a transaxial slice (row 0 at the face) and row k of
+// a projection (k = 0 at the top, toward the crown).
 
-class Rng {
- public:
-  explicit Rng(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  // Uniform in [0, 1).
-  double uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
-
-  // A Poisson variate of mean `mean`. Large means are split into parts of at most 64
-  // (a sum of independent Poisson variates is Poisson of the summed mean), so the product
-  // of uniforms never comes near underflow.
-  int poisson(double mean) {
-    int count = 0;
-    while (mean > 0) {
-      const double part = std::min(mean, 64.0);
-      mean -= part;
-      const double limit = std::exp(-part);
-      double product = uniform();
-      while (product > limit) {
-        ++count;
-        product *= uniform();
-      }
-    }
-    return count;
-  }
-
- private:
-  std::uint64_t state_;
-};
-
-// ---------------------------------------------------------------------------------------
-// The phantom: a head of 128^3 voxels of 2 mm. x runs from the patient's right to left,
-// y from front (face) to back, z from feet to crown; voxel (i, j, k) has column i, row j of
-// a transverse slice and row k of a projection (k = 0 at the top).
+using Matrix = std::vector<float>;  // a square matrix, row-major, top row first
 
 constexpr int N = 128;
-constexpr int M = N / 2;  // the acquisition matrix: 64 x 64 pixels of 4 mm
+constexpr int M = N / 2;                    // the camera matrix: 64 x 64 pixels of 4 mm
 constexpr double kVoxelMm = 2.0;
-constexpr double kZCentreMm = 28.0;         // z of the volume's centre
-constexpr double kMuPerMm = 0.015;          // 0.15 per cm, soft tissue at 140 keV
-constexpr double kOrbitMm = 160.0;          // radius of rotation of the collimator face
+constexpr double kZCentreMm = 28.0;         // Z of the volume's centre
+constexpr double kSoftTissueMu = 0.15;      // 1/cm at 140 keV; the skull's bone in proportion
+constexpr double kRadiusCm = 16.0;          // centre of rotation to collimator face
 constexpr int kAngles = 60;                 // 6-degree steps over 360 degrees
-constexpr int kSliceRow = 35;               // transverse slice through the basal ganglia
+constexpr int kSliceRow = 35;               // transaxial slice through the basal ganglia
 constexpr double kCountsPerView = 20000.0;  // mean total counts of one projection
+constexpr std::uint64_t kSeed = 0x4C756D6F53504543ull;
 
-double voxelX(int i) { return (i - 63.5) * kVoxelMm; }
-double voxelY(int j) { return (j - 63.5) * kVoxelMm; }
-double voxelZ(int k) { return (63.5 - k) * kVoxelMm + kZCentreMm; }
-
-// Squared normalised radius of (x, y, z) in an axis-aligned ellipsoid.
-double ell(double x, double y, double z, double cx, double cy, double cz, double ax, double ay,
-           double az) {
-  const double u = (x - cx) / ax, v = (y - cy) / ay, w = (z - cz) / az;
-  return u * u + v * v + w * w;
-}
-
-// Approximate distance (mm) from an inside point to the ellipsoid's surface: the
-// normalised radius's shortfall divided by its gradient, exact at the surface.
-double depthIn(double x, double y, double z, double cx, double cy, double cz, double ax, double ay, double az) {
-  const double u = (x - cx) / ax, v = (y - cy) / ay, w = (z - cz) / az;
-  const double s = u * u + v * v + w * w;
-  const double gx = 2 * u / ax, gy = 2 * v / ay, gz = 2 * w / az;
-  const double g = std::sqrt(gx * gx + gy * gy + gz * gz);
-  return g > 0 ? (1 - s) / g : 1e9;
-}
-
-struct Voxel {
-  float activity;
-  float mu;  // attenuation per voxel length
-};
-
-// Deep grey matter and the ventricles, mirrored about the midline.
-double deepStructure(double x, double y, double z, bool& found) {
-  const double ax = std::fabs(x);
-  found = true;
-  // Ventricles: frontal horns, bodies, occipital horns and the third ventricle.
-  if (ell(ax, y, z, 10, -22, 22, 6, 13, 10) < 1) return 0.0;
-  if (ell(ax, y, z, 11, 0, 32, 6, 30, 8) < 1) return 0.0;
-  if (ell(ax, y, z, 19, 34, 22, 5, 13, 8) < 1) return 0.0;
-  if (ell(x, y, z, 0, 6, 10, 2.5, 14, 11) < 1) return 0.0;
-  // Caudate heads beside the frontal horns, putamina, thalami.
-  if (ell(ax, y, z, 19, -18, 20, 6, 11, 10) < 1) return 1.05;
-  if (ell(ax, y, z, 28, -2, 12, 6, 17, 11) < 1) return 1.05;
-  if (ell(ax, y, z, 10, 15, 12, 8, 12, 9) < 1) return 1.0;
-  found = false;
-  return 0.0;
-}
-
-// A network of narrow grooves for the sulci: 1 on the zero set of a smooth wavy field,
-// falling to 0 within a couple of millimetres of it.
-double sulcus(double x, double y, double z) {
-  const double g = std::sin(0.23 * x + 1.3 * std::sin(0.07 * y + 0.05 * z)) +
-                   std::sin(0.19 * y + 1.1 * std::sin(0.08 * z + 0.03 * x)) +
-                   std::sin(0.21 * z + 1.2 * std::sin(0.06 * x + 0.04 * y));
-  return std::max(0.0, 1.0 - std::fabs(g) / 0.35);
-}
-
-Voxel phantomAt(double x, double y, double z) {
-  const double head = ell(x, y, z, 0, 5, 12, 80, 98, 92);
-  const bool neck = z < -20 && ell(x, y, 0, 0, 22, 0, 52, 58, 1) < 1;
-  if (head >= 1 && !neck) return {0.0f, 0.0f};
-  const float mu = static_cast<float>(kMuPerMm * kVoxelMm);
-  auto v = [mu](double a) { return Voxel{static_cast<float>(a), mu}; };
-
-  // Cerebellum: a cortex of high uptake round a lower core.
-  const double cb = ell(x, y, z, 0, 48, -42, 50, 30, 22);
-  if (cb < 1) return v(depthIn(x, y, z, 0, 48, -42, 50, 30, 22) < 5 ? 0.85 : 0.3);
-  // Brain stem.
-  if (z > -110 && z < -8 && ell(x, y, 0, 0, 22, 0, 11, 13, 1) < 1) return v(0.45);
-
-  const double cerebrum = ell(x, y, z, 0, 2, 28, 66, 84, 64);
-  const bool tentorium = ell(x, y, z, 0, 48, -42, 55, 35, 27) < 1;
-  if (cerebrum < 1 && !tentorium) {
-    bool deep = false;
-    const double d = deepStructure(x, y, z, deep);
-    if (deep) return v(d);
-    // Depth below the cortical surface, the medial surface included where the two
-    // hemispheres face each other (above the corpus callosum, and in front and behind).
-    double depth = depthIn(x, y, z, 0, 2, 28, 66, 84, 64);
-    if (z > 40 || std::fabs(y - 2) > 34) depth = std::min(depth, std::fabs(x) - 1.2);
-    if (depth < 0) return v(0.0);  // interhemispheric fissure
-    const double fold = 11 * sulcus(x, y, z);
-    if (depth < fold) return v(0.0);         // cerebrospinal fluid in a sulcus
-    if (depth < fold + 5.5) return v(1.0);   // the cortical ribbon
-    return v(0.25);                          // white matter
-  }
-  // Outside the brain: scalp and soft tissue take up a little, the skull almost nothing.
-  if (head >= 1 || z < -15 || depthIn(x, y, z, 0, 5, 12, 80, 98, 92) < 5) return v(0.12);
-  return v(0.04);
-}
-
-std::vector<Voxel> buildPhantom() {
-  std::vector<Voxel> vol(static_cast<std::size_t>(N) * N * N);
+tomo::Volume buildHead() {
+  tomo::Volume vol;
+  vol.n = N;
+  vol.slices = N;
+  vol.voxelMm = kVoxelMm;
+  const std::size_t voxels = static_cast<std::size_t>(N) * N * N;
+  vol.activity.resize(voxels);
+  vol.mu.resize(voxels);
+  const double c = (N - 1) / 2.0;
   for (int k = 0; k < N; ++k)
     for (int j = 0; j < N; ++j)
-      for (int i = 0; i < N; ++i)
-        vol[(static_cast<std::size_t>(k) * N + j) * N + i] = phantomAt(voxelX(i), voxelY(j), voxelZ(k));
+      for (int i = 0; i < N; ++i) {
+        const tomo::BrainPart p = tomo::brainPartAt((i - c) * kVoxelMm, (c - j) * kVoxelMm, (c - k) * kVoxelMm + kZCentreMm);
+        const std::size_t q = (static_cast<std::size_t>(k) * N + j) * N + i;
+        vol.activity[q] = static_cast<float>(tomo::brainActivity(p));
+        vol.mu[q] = static_cast<float>(tomo::brainMu(p, kSoftTissueMu));
+      }
   return vol;
 }
 
-// ---------------------------------------------------------------------------------------
-// Acquisition: for each view the volume is resampled along the rays of a parallel-hole
-// collimator, attenuated on the way to the detector, blurred with the collimator's
-// depth-dependent response (in eight depth bands) and summed.
-
-using Image = std::vector<double>;  // square, row-major, row = z (top first), column = u
-
-std::vector<double> gaussianWeights(double sigma) {
-  const int r = static_cast<int>(std::ceil(3 * sigma));
-  std::vector<double> w(static_cast<std::size_t>(2 * r + 1));
-  double sum = 0;
-  for (int t = -r; t <= r; ++t) sum += w[static_cast<std::size_t>(t + r)] = std::exp(-0.5 * t * t / (sigma * sigma));
-  for (double& x : w) x /= sum;
-  return w;
-}
-
-void blur2d(Image& img, const std::vector<double>& w) {
-  const int r = static_cast<int>(w.size() / 2);
-  Image tmp(img.size(), 0.0);
-  for (int y = 0; y < N; ++y)
-    for (int x = 0; x < N; ++x) {
-      double s = 0;
-      for (int t = -r; t <= r; ++t) {
-        const int xx = x + t;
-        if (xx >= 0 && xx < N) s += w[static_cast<std::size_t>(t + r)] * img[static_cast<std::size_t>(y * N + xx)];
-      }
-      tmp[static_cast<std::size_t>(y * N + x)] = s;
-    }
-  for (int y = 0; y < N; ++y)
-    for (int x = 0; x < N; ++x) {
-      double s = 0;
-      for (int t = -r; t <= r; ++t) {
-        const int yy = y + t;
-        if (yy >= 0 && yy < N) s += w[static_cast<std::size_t>(t + r)] * tmp[static_cast<std::size_t>(yy * N + x)];
-      }
-      img[static_cast<std::size_t>(y * N + x)] = s;
-    }
-}
-
-// Collimator and camera resolution (FWHM, mm) at a distance from the collimator face.
-double systemFwhmMm(double distanceMm) {
-  const double geometric = 0.05 * distanceMm + 1.0;
-  return std::sqrt(3.6 * 3.6 + geometric * geometric);
-}
-
-Image project(const std::vector<Voxel>& vol, double thetaDeg) {
-  constexpr int kBands = 8;
-  constexpr int kBandDepth = N / kBands;
-  const double th = thetaDeg * 3.14159265358979323846 / 180;
-  const double eux = std::cos(th), euy = std::sin(th);  // along the detector row
-  const double nx = std::sin(th), ny = -std::cos(th);   // towards the camera
-
-  // Bilinear sampling positions of ray u at depth v, the same for every z.
-  struct Tap {
-    int base;  // index of the lower-left voxel in a slice, -1 outside
-    float wx, wy;
-  };
-  std::vector<Tap> taps(static_cast<std::size_t>(N) * N);
-  for (int iu = 0; iu < N; ++iu)
-    for (int iv = 0; iv < N; ++iv) {
-      const double u = iu - 63.5, v = iv - 63.5;
-      const double fi = u * eux + v * nx + 63.5, fj = u * euy + v * ny + 63.5;
-      Tap t{-1, 0, 0};
-      if (fi >= 0 && fj >= 0 && fi < N - 1 && fj < N - 1) {
-        const int i0 = static_cast<int>(fi), j0 = static_cast<int>(fj);
-        t = {j0 * N + i0, static_cast<float>(fi - i0), static_cast<float>(fj - j0)};
-      }
-      taps[static_cast<std::size_t>(iu * N + iv)] = t;
-    }
-
-  std::vector<Image> bands(kBands, Image(static_cast<std::size_t>(N) * N, 0.0));
-  for (int k = 0; k < N; ++k) {
-    const Voxel* slice = vol.data() + static_cast<std::size_t>(k) * N * N;
-    for (int iu = 0; iu < N; ++iu) {
-      double transmitted = 1.0;
-      for (int iv = N - 1; iv >= 0; --iv) {
-        const Tap& t = taps[static_cast<std::size_t>(iu * N + iv)];
-        if (t.base < 0) continue;
-        const Voxel* p = slice + t.base;
-        const double w00 = (1 - t.wx) * (1 - t.wy), w10 = t.wx * (1 - t.wy);
-        const double w01 = (1 - t.wx) * t.wy, w11 = t.wx * t.wy;
-        const double a = w00 * p[0].activity + w10 * p[1].activity + w01 * p[N].activity + w11 * p[N + 1].activity;
-        const double m = w00 * p[0].mu + w10 * p[1].mu + w01 * p[N].mu + w11 * p[N + 1].mu;
-        // Emission from the middle of the voxel, then the whole voxel's attenuation
-        // (exp(-m) to third order; m is at most 0.03).
-        const double half = 1 - 0.5 * m + 0.125 * m * m;
-        bands[static_cast<std::size_t>(iv / kBandDepth)][static_cast<std::size_t>(k * N + iu)] += a * transmitted * half;
-        transmitted *= 1 - m + m * m / 2 - m * m * m / 6;
-      }
-    }
-  }
-  Image sum(static_cast<std::size_t>(N) * N, 0.0);
-  for (int b = 0; b < kBands; ++b) {
-    const double depthMm = (b * kBandDepth + (kBandDepth - 1) / 2.0 - 63.5) * kVoxelMm;
-    const double sigmaPx = systemFwhmMm(kOrbitMm - depthMm) / 2.3548 / kVoxelMm;
-    blur2d(bands[static_cast<std::size_t>(b)], gaussianWeights(sigmaPx));
-    for (std::size_t q = 0; q < sum.size(); ++q) sum[q] += bands[static_cast<std::size_t>(b)][q];
-  }
-  return sum;
-}
-
-// The camera's 64 x 64 matrix: 2 x 2 blocks of the fine projection added together.
-Image binToMatrix(const Image& fine) {
-  Image m(static_cast<std::size_t>(M) * M, 0.0);
-  for (int y = 0; y < N; ++y)
-    for (int x = 0; x < N; ++x) m[static_cast<std::size_t>((y / 2) * M + x / 2)] += fine[static_cast<std::size_t>(y * N + x)];
-  return m;
-}
-
-// ---------------------------------------------------------------------------------------
-// Butterworth smoothing of a projection in two dimensions, by a radix-2 FFT of the
-// projection padded to 256 rows (so the neck at the bottom does not wrap onto the crown).
-
-using Complex = std::complex<double>;
-
-void fft(std::vector<Complex>& a, bool inverse) {
-  const std::size_t n = a.size();
-  for (std::size_t i = 1, j = 0; i < n; ++i) {
-    std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (std::size_t len = 2; len <= n; len <<= 1) {
-    const double ang = 2 * 3.14159265358979323846 / static_cast<double>(len) * (inverse ? 1 : -1);
-    const Complex wl(std::cos(ang), std::sin(ang));
-    for (std::size_t i = 0; i < n; i += len) {
-      Complex w(1);
-      for (std::size_t j = 0; j < len / 2; ++j) {
-        const Complex u = a[i + j], v = a[i + j + len / 2] * w;
-        a[i + j] = u + v;
-        a[i + j + len / 2] = u - v;
-        w *= wl;
-      }
-    }
-  }
-  if (inverse)
-    for (Complex& c : a) c /= static_cast<double>(n);
-}
-
-constexpr int kPadRows = 2 * M;
-
-// The 2-D spectrum of a projection: kPadRows x M, row-major.
-std::vector<Complex> spectrum(const Image& img) {
-  std::vector<Complex> s(static_cast<std::size_t>(kPadRows) * M, Complex(0));
-  std::vector<Complex> line(M);
-  for (int y = 0; y < M; ++y) {
-    for (int x = 0; x < M; ++x) line[static_cast<std::size_t>(x)] = img[static_cast<std::size_t>(y * M + x)];
-    fft(line, false);
-    std::copy(line.begin(), line.end(), s.begin() + static_cast<std::ptrdiff_t>(y) * M);
-  }
-  std::vector<Complex> col(kPadRows);
-  for (int x = 0; x < M; ++x) {
-    for (int y = 0; y < kPadRows; ++y) col[static_cast<std::size_t>(y)] = s[static_cast<std::size_t>(y * M + x)];
-    fft(col, false);
-    for (int y = 0; y < kPadRows; ++y) s[static_cast<std::size_t>(y * M + x)] = col[static_cast<std::size_t>(y)];
-  }
-  return s;
-}
-
-// Butterworth response of order 8 over the padded spectrum, radial frequency in
-// cycles/pixel.
-std::vector<double> butterworthGain(double fc) {
-  std::vector<double> g(static_cast<std::size_t>(kPadRows) * M);
-  for (int y = 0; y < kPadRows; ++y)
-    for (int x = 0; x < M; ++x) {
-      const double fy = static_cast<double>(y <= kPadRows / 2 ? y : y - kPadRows) / kPadRows;
-      const double fx = static_cast<double>(x <= M / 2 ? x : x - M) / M;
-      g[static_cast<std::size_t>(y * M + x)] = lumo::model::butterworth(std::sqrt(fx * fx + fy * fy), fc, 8);
-    }
+// The acquisition orbit. The camera turns clockwise in the transaxial picture: view 0 looks at
+// the face, view 15 (90 degrees) at the head's left side from the picture's right.
+tomo::ProjectionGeometry orbit(int n, double pixelMm) {
+  tomo::ProjectionGeometry g;
+  g.n = n;
+  g.pixelMm = pixelMm;
+  g.views = kAngles;
+  g.startDeg = 0;
+  g.stepDeg = -360.0 / kAngles;
+  g.radiusCm = kRadiusCm;
   return g;
 }
 
-Image smooth(const std::vector<Complex>& s, const std::vector<double>& gain) {
-  std::vector<Complex> f(s.size());
-  for (std::size_t q = 0; q < s.size(); ++q) f[q] = s[q] * gain[q];
-  std::vector<Complex> col(kPadRows);
-  for (int x = 0; x < M; ++x) {
-    for (int y = 0; y < kPadRows; ++y) col[static_cast<std::size_t>(y)] = f[static_cast<std::size_t>(y * M + x)];
-    fft(col, true);
-    for (int y = 0; y < kPadRows; ++y) f[static_cast<std::size_t>(y * M + x)] = col[static_cast<std::size_t>(y)];
+// The 60 camera views, noiseless: the engine's volume projection (attenuation, the LEHR
+// collimator's depth-dependent blur in both directions of the camera face), then 2 x 2 blocks of
+// the 2 mm projection added into the camera's 4 mm pixels.
+std::vector<Matrix> acquire(const tomo::Volume& head) {
+  const std::vector<float> fine = tomo::projectVolume(head, orbit(N, kVoxelMm), tomo::Collimator::Lehr);
+  std::vector<Matrix> views(kAngles, Matrix(static_cast<std::size_t>(M) * M, 0.0f));
+  for (int v = 0; v < kAngles; ++v) {
+    const float* p = fine.data() + static_cast<std::size_t>(v) * N * N;
+    Matrix& m = views[static_cast<std::size_t>(v)];
+    for (int y = 0; y < N; ++y)
+      for (int x = 0; x < N; ++x) m[static_cast<std::size_t>((y / 2) * M + x / 2)] += p[static_cast<std::size_t>(y * N + x)];
   }
-  Image out(static_cast<std::size_t>(M) * M);
-  std::vector<Complex> line(M);
-  for (int y = 0; y < M; ++y) {
-    std::copy(f.begin() + static_cast<std::ptrdiff_t>(y) * M, f.begin() + static_cast<std::ptrdiff_t>(y + 1) * M, line.begin());
-    fft(line, true);
-    for (int x = 0; x < M; ++x) out[static_cast<std::size_t>(y * M + x)] = line[static_cast<std::size_t>(x)].real();
-  }
+  return views;
+}
+
+// Scales the views to kCountsPerView on average and draws Poisson counts, view by view, pixel
+// by pixel, from one fixed seed (the engine's sampler).
+void addPoissonCounts(std::vector<Matrix>& views) {
+  double total = 0;
+  for (const Matrix& v : views)
+    for (float x : v) total += x;
+  const double scale = kCountsPerView * kAngles / total;
+  std::vector<float> means;
+  means.reserve(views.size() * static_cast<std::size_t>(M) * M);
+  for (const Matrix& v : views)
+    for (float x : v) means.push_back(static_cast<float>(x * scale));
+  tomo::poissonNoise(means, kSeed);
+  for (std::size_t v = 0; v < views.size(); ++v)
+    std::copy(means.begin() + static_cast<std::ptrdiff_t>(v * M * M), means.begin() + static_cast<std::ptrdiff_t>((v + 1) * M * M),
+              views[v].begin());
+}
+
+// ---------------------------------------------------------------------------------------
+// Butterworth smoothing of a projection in two dimensions: the program's order-8 response of
+// the radial frequency, 1 / (1 + (f / fc)^8), f = sqrt(fx^2 + fy^2) in cycles/pixel, applied by the
+// engine's 2-D FFT filter on the projection zero-padded to 128 x 128 (so the neck at the bottom
+// does not wrap onto the crown).
+
+tomo::PlaneFilter butterworthFilter(double fc) {
+  return tomo::PlaneFilter::radial(M, M, [fc](double f) { return model::butterworth(f, fc, 8); });
+}
+
+Matrix smooth(const Matrix& view, const tomo::PlaneFilter& filter) {
+  Matrix out(view.size());
+  filter.apply(view.data(), out.data());
   return out;
 }
 
 // ---------------------------------------------------------------------------------------
-// Filtered back-projection of one transverse slice with the program's Ramp kernel.
+// Filtered back-projection of one transaxial slice with the program's Ramp kernel: row
+// kSliceRow of every view filtered by the kernel table (h(0) = 1/4, -1/(pi k)^2 at odd k, out to
+// 63 bins) as the tutorial teaches it, then the engine's back-projection.
 
-Image reconstructSlice(const std::vector<std::vector<double>>& rows) {
-  const lumo::model::Kernel h = lumo::model::rampKernelTable();
-  Image slice(static_cast<std::size_t>(M) * M, 0.0);
-  const int views = static_cast<int>(rows.size());
-  for (int a = 0; a < views; ++a) {
-    const std::vector<double>& p = rows[static_cast<std::size_t>(a)];
-    std::vector<double> q(M, 0.0);
-    for (int u = 0; u < M; ++u) {
-      double s = 0;
-      for (int t = std::max(0, u - 63); t <= std::min(M - 1, u + 63); ++t)
-        s += p[static_cast<std::size_t>(t)] * lumo::model::kernelAt(h, u - t);
-      q[static_cast<std::size_t>(u)] = s;
-    }
-    const double th = a * 360.0 / views * 3.14159265358979323846 / 180;
-    const double c = std::cos(th), sn = std::sin(th);
-    for (int j = 0; j < M; ++j)
-      for (int i = 0; i < M; ++i) {
-        const double t = (i - 31.5) * c + (j - 31.5) * sn + 31.5;
-        if (t < 0 || t >= M - 1) continue;
-        const int t0 = static_cast<int>(t);
-        const double w = t - t0;
-        slice[static_cast<std::size_t>(j * M + i)] += (1 - w) * q[static_cast<std::size_t>(t0)] + w * q[static_cast<std::size_t>(t0 + 1)];
-      }
+// The kernel table's response on the padded circle: the circular convolution of a 64-bin line
+// with it equals the linear convolution with the table, since offsets reach at most 63.
+std::vector<float> rampResponse() {
+  const int m = tomo::paddedLength(M);
+  const model::Kernel h = model::rampKernelTable();
+  std::vector<float> r(static_cast<std::size_t>(m / 2 + 1));
+  for (int q = 0; q <= m / 2; ++q) {
+    double s = model::kernelAt(h, 0);
+    for (int k = 1; k <= 63; ++k)
+      s += 2 * model::kernelAt(h, k) * std::cos(2 * std::numbers::pi * static_cast<double>((q * k) % m) / m);
+    r[static_cast<std::size_t>(q)] = static_cast<float>(s);
   }
-  // Nothing is reconstructed outside the circle every view covers.
-  for (int j = 0; j < M; ++j)
-    for (int i = 0; i < M; ++i) {
-      const double x = i - 31.5, y = j - 31.5;
-      if (x * x + y * y > 31.0 * 31.0) slice[static_cast<std::size_t>(j * M + i)] = 0;
-    }
-  const double scale = 3.14159265358979323846 / views;
-  for (double& v : slice) v *= scale;
-  return slice;
+  return r;
 }
 
+Matrix reconstructSlice(const std::vector<Matrix>& views) {
+  tomo::Sinogram sino;
+  sino.views = kAngles;
+  sino.bins = M;
+  sino.binMm = 2 * kVoxelMm;
+  sino.startDeg = 0;
+  sino.stepDeg = -360.0 / kAngles;
+  sino.radiusCm = kRadiusCm;
+  sino.counts.resize(static_cast<std::size_t>(kAngles) * M);
+  for (int v = 0; v < kAngles; ++v)
+    std::copy(views[static_cast<std::size_t>(v)].begin() + kSliceRow * M, views[static_cast<std::size_t>(v)].begin() + (kSliceRow + 1) * M,
+              sino.counts.begin() + static_cast<std::ptrdiff_t>(v * M));
+  static const tomo::LineFilter ramp(M, rampResponse());
+  std::vector<float> filtered(sino.counts.size());
+  for (int v = 0; v < kAngles; ++v) ramp.apply(sino.counts.data() + v * M, filtered.data() + v * M);
+  Matrix slice(static_cast<std::size_t>(M) * M, 0.0f);
+  tomo::backprojectViews(sino, filtered, 0, kAngles, slice);
+  for (float& x : slice) x *= static_cast<float>(std::numbers::pi / kAngles);
+  return slice;
+}
 // ---------------------------------------------------------------------------------------
 // Display: a matrix placed in a bitmap with its centre at (cx, cy) and `zoom` bitmap pixels
 // per matrix pixel. Magnification replicates matrix pixels, as a nuclear-medicine display
@@ -408,7 +175,7 @@ Image reconstructSlice(const std::vector<std::vector<double>>& rows) {
 // faint ripples the smoothing and the reconstruction leave in empty air.
 constexpr double kEmptyFraction = 0.005;
 
-IndexedImage render(const Image& m, int width, int height, double cx, double cy, double zoom, double vmax) {
+IndexedImage render(const Matrix& m, int width, int height, double cx, double cy, double zoom, double vmax) {
   IndexedImage out{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height, kBackgroundIndex)};
   const int sub = zoom >= 1 ? 1 : 3;
   for (int by = 0; by < height; ++by)
@@ -432,7 +199,7 @@ IndexedImage render(const Image& m, int width, int height, double cx, double cy,
   return out;
 }
 
-double maxOf(const Image& m) { return *std::max_element(m.begin(), m.end()); }
+double maxOf(const Matrix& m) { return *std::max_element(m.begin(), m.end()); }
 
 // Corner labels of the projection series: 5 x 9 glyphs.
 const char* glyph(char c) {
@@ -626,21 +393,9 @@ std::vector<std::uint8_t> encodeBmp4(const IndexedImage& image, const Palette16&
 }
 
 std::vector<Resource> generateAll() {
-  const std::vector<Voxel> phantom = buildPhantom();
-
-  // The acquisition: 60 views at 6-degree steps, scaled to clinical counts, then Poisson
-  // noise drawn view by view, pixel by pixel, from one fixed seed.
-  std::vector<Image> views;
-  views.reserve(kAngles);
-  double total = 0;
-  for (int a = 0; a < kAngles; ++a) {
-    views.push_back(binToMatrix(project(phantom, a * 360.0 / kAngles)));
-    for (double v : views.back()) total += v;
-  }
-  const double countScale = kCountsPerView * kAngles / total;
-  Rng rng(0x4C756D6F53504543ull);
-  for (Image& view : views)
-    for (double& v : view) v = rng.poisson(v * countScale);
+  // The acquisition: 60 views at 6-degree steps, scaled to clinical counts, with Poisson noise.
+  std::vector<Matrix> views = acquire(buildHead());
+  addPoissonCounts(views);
 
   std::vector<Resource> out;
   const Palette256 seriesPalette = clinicalPalette(true);
@@ -658,26 +413,17 @@ std::vector<Resource> generateAll() {
   }
 
   // The lateral view (90 degrees), shown with its matrix over the first 150 x 150 pixels.
-  const Image& lateral = views[kAngles / 4];
-  auto projectionBitmap = [&](const Image& m) { return encodeBmp8(render(m, 170, 170, 75, 75, 150.0 / M, maxOf(m)), palette); };
+  const Matrix& lateral = views[kAngles / 4];
+  auto projectionBitmap = [&](const Matrix& m) { return encodeBmp8(render(m, 170, 170, 75, 75, 150.0 / M, maxOf(m)), palette); };
   out.push_back({157, projectionBitmap(lateral)});
 
-  auto sliceRows = [](const std::vector<Image>& v) {
-    std::vector<std::vector<double>> rows;
-    for (const Image& view : v)
-      rows.emplace_back(view.begin() + kSliceRow * M, view.begin() + (kSliceRow + 1) * M);
-    return rows;
-  };
-  auto sliceMax = [](const Image& s) { return std::max(maxOf(s), 1e-12); };
+  auto sliceMax = [](const Matrix& s) { return std::max(maxOf(s), 1e-12); };
   {
-    const Image slice = reconstructSlice(sliceRows(views));
+    const Matrix slice = reconstructSlice(views);
     out.push_back({162, encodeBmp8(render(slice, 224, 218, 110, 110, 3.44, sliceMax(slice)), palette)});
   }
 
   // The Butterworth pairs.
-  std::vector<std::vector<Complex>> spectra;
-  spectra.reserve(views.size());
-  for (const Image& v : views) spectra.push_back(spectrum(v));
   struct Pair {
     double fc;
     int projectionId, sliceId, sliceWidth, sliceHeight;
@@ -686,12 +432,12 @@ std::vector<Resource> generateAll() {
                                  {0.16, 171, 172, 73, 87}, {0.18, 173, 174, 74, 89}, {0.20, 175, 176, 74, 89},
                                  {0.22, 177, 178, 73, 88}};
   for (const Pair& pair : kPairs) {
-    const std::vector<double> gain = butterworthGain(pair.fc);
-    std::vector<Image> smoothed;
-    smoothed.reserve(spectra.size());
-    for (const auto& s : spectra) smoothed.push_back(smooth(s, gain));
+    const tomo::PlaneFilter filter = butterworthFilter(pair.fc);
+    std::vector<Matrix> smoothed;
+    smoothed.reserve(views.size());
+    for (const Matrix& v : views) smoothed.push_back(smooth(v, filter));
     out.push_back({pair.projectionId, projectionBitmap(smoothed[kAngles / 4])});
-    const Image slice = reconstructSlice(sliceRows(smoothed));
+    const Matrix slice = reconstructSlice(smoothed);
     out.push_back({pair.sliceId, encodeBmp8(render(slice, pair.sliceWidth, pair.sliceHeight, 35, 44, 1.24, sliceMax(slice)), palette)});
   }
 

@@ -1,9 +1,9 @@
 #pragma once
-// The generator of the clinical bitmaps: a digital brain perfusion phantom, a simulated
-// SPECT acquisition (attenuation, depth-dependent collimator blur, Poisson counts), the
-// Butterworth smoothing and Ramp-filter reconstruction of the tutorial, and the encoding of
-// the results as 8-bit bitmaps with the rainbow colour table. Everything is deterministic:
-// the same build writes the same bytes every time.
+// The generator of the clinical bitmaps, built on the lab's engine (model/tomo): its brain
+// volume, its SPECT acquisition (attenuation, depth-dependent collimator blur, Poisson counts),
+// the Butterworth smoothing and Ramp-filter reconstruction of the tutorial through its FFTW
+// filters and back-projection, and the encoding of the results as 8-bit bitmaps with the rainbow
+// colour table. Everything is deterministic: the same build writes the same bytes every time.
 #include <array>
 #include <cstdint>
 #include <string>

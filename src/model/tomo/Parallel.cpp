@@ -29,8 +29,14 @@ class Pool {
   int lanes() const { return lanes_; }
 
   void run(int tasks, const std::function<void(int)>& f) {
+    // A task that calls parallelFor itself runs the inner tasks on its own thread (the pool is
+    // busy with the outer job, whose lock this thread may hold).
+    if (insideJob() || workers_.empty() || tasks <= 1) {
+      for (int i = 0; i < tasks; ++i) f(i);
+      return;
+    }
     std::unique_lock<std::mutex> busy(busy_, std::try_to_lock);
-    if (!busy.owns_lock() || workers_.empty() || tasks <= 1) {
+    if (!busy.owns_lock()) {
       for (int i = 0; i < tasks; ++i) f(i);
       return;
     }
@@ -50,8 +56,14 @@ class Pool {
   }
 
  private:
+  static bool& insideJob() {
+    thread_local bool inside = false;
+    return inside;
+  }
   void take(const std::function<void(int)>& f, int tasks) {
+    insideJob() = true;
     for (int i = next_.fetch_add(1); i < tasks; i = next_.fetch_add(1)) f(i);
+    insideJob() = false;
   }
   void work() {
     std::uint64_t seen = 0;

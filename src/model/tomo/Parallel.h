@@ -3,7 +3,8 @@
 //
 // One pool of worker threads for the whole engine (started on first use). The caller works
 // too. When the pool is busy with another caller's job (two reconstructions at once) the tasks
-// run on the calling thread, so callers never wait for each other and never deadlock.
+// run on the calling thread, so callers never wait for each other and never deadlock; so do the
+// tasks of a parallelFor called from within a task.
 #include <functional>
 
 namespace lumo::tomo {

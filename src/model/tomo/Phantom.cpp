@@ -9,6 +9,8 @@
 #include <functional>
 #include <numbers>
 
+#include "model/tomo/BrainVolume.h"
+
 namespace lumo::tomo {
 
 namespace {
@@ -45,65 +47,24 @@ bool inEllipse(double x, double y, double cx, double cy, double ax, double ay, d
   return u * u + v * v <= 1.0;
 }
 
-// Approximate depth (mm) of an inside point below the ellipse's edge, exact at the edge.
-double depthIn(double x, double y, double cx, double cy, double ax, double ay) {
-  const double u = (x - cx) / ax, v = (y - cy) / ay;
-  const double s = u * u + v * v;
-  const double gx = 2 * u / ax, gy = 2 * v / ay;
-  const double g = std::sqrt(gx * gx + gy * gy);
-  return g > 0 ? (1 - s) / g : 1e9;
-}
-
-// ---- brain: a transaxial slice through the basal ganglia (Y up = anterior) ----------------
-enum BrainLabel { BAir, BScalp, BSkull, BGap, BGrey, BWhite, BCaudate, BPutamen, BThalamus, BVentricle, BSulcus };
-
-// The cortical folding: 1 on the zero set of a smooth wavy field, 0 a few mm away.
-double sulcus(double x, double y) {
-  const double z = 16.0;
-  const double g = std::sin(0.23 * x + 1.3 * std::sin(0.07 * y + 0.05 * z)) +
-                   std::sin(0.19 * y + 1.1 * std::sin(0.08 * z + 0.03 * x)) +
-                   std::sin(0.21 * z + 1.2 * std::sin(0.06 * x + 0.04 * y));
-  return std::max(0.0, 1.0 - std::fabs(g) / 0.35);
-}
-
-int brainLabel(double X, double Y) {
-  if (!inEllipse(X, Y, 0, -5, 80, 98)) return BAir;
-  const double head = depthIn(X, Y, 0, -5, 80, 98);
-  if (head < 4) return BScalp;
-  if (head < 10) return BSkull;
-  if (!inEllipse(X, Y, 0, -2, 65, 82)) return BGap;
-  const double ax = std::fabs(X);
-  if (inEllipse(ax, Y, 10, 22, 4.8, 10.4) || inEllipse(X, Y, 0, -6, 2.1, 11.7) || inEllipse(ax, Y, 19, -34, 3.3, 8.6))
-    return BVentricle;
-  if (inEllipse(ax, Y, 19, 18, 5.5, 10.1)) return BCaudate;
-  if (inEllipse(ax, Y, 28, 2, 5.6, 15.8)) return BPutamen;
-  if (inEllipse(ax, Y, 10, -15, 7.2, 10.8)) return BThalamus;
-  double depth = depthIn(X, Y, 0, -2, 65, 82);
-  if (std::fabs(Y + 2) > 34) depth = std::min(depth, ax - 1.2);  // the interhemispheric fissure
-  if (depth < 0) return BSulcus;
-  const double fold = 11 * sulcus(X, -Y);
-  if (depth < fold) return BSulcus;
-  if (depth < fold + 5.5) return BGrey;
-  return BWhite;
-}
-
+// ---- brain: the transaxial plane Z = kBrainSliceZMm of the head of the clinical images -------
 Design brain() {
   Design d;
-  d.label = brainLabel;
-  d.activity = [](int l) {
-    switch (l) {
-      case BScalp: return 0.12;
-      case BSkull: case BGap: return 0.04;
-      case BGrey: case BCaudate: case BPutamen: case BThalamus: return 1.0;
-      case BWhite: return 0.25;
-      default: return 0.0;
-    }
+  d.label = [](double X, double Y) { return static_cast<int>(brainPartAt(X, Y, kBrainSliceZMm)); };
+  d.activity = [](int l) { return brainActivity(static_cast<BrainPart>(l)); };
+  d.tissue = [](int l) {
+    const auto p = static_cast<BrainPart>(l);
+    return p == BrainPart::Air ? Air : p == BrainPart::Skull ? Bone : Soft;
   };
-  d.tissue = [](int l) { return l == BAir ? Air : l == BSkull ? Bone : Soft; };
-  d.regions = {{"basal ganglia", Region::Hot, [](int l) { return l == BCaudate || l == BPutamen; }},
-               {"ventricles", Region::Cold, [](int l) { return l == BVentricle; }},
-               {"white matter", Region::Background, [](int l) { return l == BWhite; }},
-               {"white matter", Region::Uniform, [](int l) { return l == BWhite; }}};
+  auto is = [](BrainPart p) { return [p](int l) { return static_cast<BrainPart>(l) == p; }; };
+  d.regions = {{"basal ganglia", Region::Hot,
+                [](int l) {
+                  const auto p = static_cast<BrainPart>(l);
+                  return p == BrainPart::Caudate || p == BrainPart::Putamen;
+                }},
+               {"ventricles", Region::Cold, is(BrainPart::Ventricle)},
+               {"white matter", Region::Background, is(BrainPart::White)},
+               {"white matter", Region::Uniform, is(BrainPart::White)}};
   return d;
 }
 

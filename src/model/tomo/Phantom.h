@@ -8,8 +8,10 @@
 // Regions for the figures of merit hold only pixels wholly inside their structure (every sample of
 // the pixel and of its 8 neighbours), or, where a structure is too small for that at the matrix,
 // the pixels wholly inside it, else the pixels mostly inside it, else every pixel it touches:
-//   brain        Hot "basal ganglia" (caudate and putamen, 4), Cold "ventricles" (0),
-//                Background and Uniform "white matter" (1); cortex and thalami 4; skull of bone.
+//   brain        the plane Z = 16 mm of the head of the clinical images (BrainVolume.h), through
+//                the basal ganglia: Hot "basal ganglia" (caudate and putamen, 4.2), Cold
+//                "ventricles" (0), Background and Uniform "white matter" (1); cortex and thalami 4;
+//                scalp 0.48; a skull of bone.
 //   shepp-logan  Toft's modified head (intensities 1, 0.2, 0.3, 0.4 ...; non-negative): Hot "upper
 //                ellipse" (0.3), Cold "right ventricle" (0), Background and Uniform "brain" (0.2);
 //                the outer ring is bone; 1 unit = 100 mm.

@@ -257,6 +257,18 @@ void Projector::forwardView(int v, const float* image, float* out, std::vector<f
   std::copy(acc, acc + n, out);
 }
 
+void Projector::attenuatedPlanes(int v, const float* image, float* planes) const {
+  const int n = g_.n;
+  std::fill(planes, planes + sz(static_cast<long long>(n) * n), 0.0f);
+  const float* att = att_.empty() ? nullptr : att_.data() + sz(static_cast<long long>(v) * n * n);
+  for (int j = 0; j < n; ++j) {
+    const int first = span_[sz(j)].first, last = span_[sz(j)].second;
+    if (first >= last) continue;
+    const PlaneLine l = planeLine(n, cos_[sz(v)], sin_[sz(v)], j);
+    gatherPlane(image, n, l, first, last, att ? att + sz(j) * sz(n) : nullptr, planes + sz(j) * sz(n));
+  }
+}
+
 void Projector::backView(int v, const float* proj, float* image, std::vector<float>& work) const {
   const int n = g_.n, pad = pad_, width = n + 2 * pad;
   work.assign(sz(2 * width + 4 * n), 0.0f);

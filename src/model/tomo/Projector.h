@@ -53,6 +53,12 @@ class Projector {
   // image = A^T sino over the listed views (every view when empty); image is overwritten.
   void back(const float* sino, float* image, std::span<const int> views = {}) const;
 
+  // The stage before the blur, for callers that blur the depth planes themselves (the clinical
+  // images blur them across neighbouring slices too): planes[j * n + b] = att_v,j(b) (R_v image)(b, j)
+  // for the bins of plane j inside the field's circle, 0 elsewhere. forward() of view v is the sum
+  // over j of plane j convolved with kernel(j).
+  void attenuatedPlanes(int v, const float* image, float* planes) const;
+
   // Convenience: the whole sinogram of a slice.
   Sinogram project(const Image&) const;
 
