@@ -24,6 +24,7 @@
 #include <string>
 
 #include "app/MainWindow.h"
+#include "app/Platform.h"
 #include "app/ScenarioRunner.h"
 
 namespace {
@@ -123,6 +124,8 @@ int main(int argc, char** argv) {
   uiFont.setFamilies({QStringLiteral("IPAPGothic")});
   QApplication::setFont(uiFont);
   QApplication::setApplicationName(QStringLiteral("Lumo"));
+  QApplication::setWindowIcon(lumo::applicationIcon());
+  lumo::installFrameworkTranslations(app);
   QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
 
   lumo::MainWindow window;

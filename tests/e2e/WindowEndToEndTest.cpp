@@ -205,7 +205,7 @@ QPoint centreOf(int templateId, int control, const Geometry& origin) {
   const lumo::DialogTemplate tpl = lumo::loadTemplate(templateId);
   const lumo::ControlTemplate* c = tpl.control(control);
   if (!c) return {-1, -1};
-  const lumo::PixelRect r = lumo::toPixels(c->rect);
+  const lumo::PixelRect r = tpl.pixels(c->rect);
   return {origin.x + (r.left + r.right) / 2, origin.y + (r.top + r.bottom) / 2};
 }
 
