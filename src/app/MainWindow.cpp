@@ -81,6 +81,7 @@ MainWindow::MainWindow() : navigator_(this) {
     }
   }
 
+  recentAtStart_ = recent_;
   newDocument();
   // At the screen's top left, just large enough for the start view with the bars.
   move(0, 0);
@@ -90,6 +91,8 @@ MainWindow::MainWindow() : navigator_(this) {
 }
 
 MainWindow::~MainWindow() {
+  // Writing the profile syncs it to disk: a run that opened nothing spares the wait.
+  if (recent_ == recentAtStart_) return;
   QSettings s = profile();
   for (int i = 1; i <= kRecentFiles; ++i) {
     const QString key = QStringLiteral("Recent File List/File%1").arg(i);

@@ -59,6 +59,7 @@ class MainWindow : public QMainWindow {
   QString title_;
   QString path_;
   QStringList recent_;
+  QStringList recentAtStart_;  // the profile is written back only when the list changed
 };
 
 }  // namespace lumo

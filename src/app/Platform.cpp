@@ -35,10 +35,9 @@ bool installFrameworkTranslations(QCoreApplication& app) {
 }
 
 QIcon applicationIcon() {
-  QIcon icon;
-  icon.addFile(QStringLiteral(":/icons/lumo-48.png"), QSize(48, 48));
-  icon.addFile(QStringLiteral(":/icons/lumo-128.png"), QSize(128, 128));
-  return icon;
+  // One size: every window hands its icon to the window manager at start-up, each size
+  // decoded and sent; the 48-pixel image serves the title bars and the about box.
+  return QIcon(QStringLiteral(":/icons/lumo-48.png"));
 }
 
 void showEmptyCaption(QWidget* window) {
