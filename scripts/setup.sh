@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6opengl6-dev qt6-charts-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6opengl6-dev qt6-charts-dev qt6-translations-l10n libx11-dev
   libfftw3-dev libdcmtk-dev
   fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,5 +1,6 @@
 #include "app/DialogTemplate.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -171,6 +172,20 @@ DialogTemplate parseTemplate(const std::string& utf8) {
   }
   if (t.id == 0) throw TemplateError("no dialog id");
   return t;
+}
+
+int cellHeightFor(int fontPoints) { return mulDiv(fontPoints, 96, 72); }
+
+BaseUnits baseUnitsFor(int fontPoints) {
+  switch (fontPoints) {
+    case 9: return {7, 12};
+    case 10: return {7, 13};
+    case 12: return {8, 16};
+    default: {
+      const int h = std::max(1, cellHeightFor(fontPoints));
+      return {std::max(1, mulDiv(7, h, 12)), h};
+    }
+  }
 }
 
 int mulDiv(int value, int numerator, int denominator) {

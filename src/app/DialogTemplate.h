@@ -35,6 +35,40 @@ struct Rect {
   bool operator==(const Rect&) const = default;
 };
 
+// Dialog units to pixels. A template is measured in the dialog base units of its own
+// font: a horizontal unit is a quarter of the face's average character width, a vertical
+// unit an eighth of its cell height. The base units are those of "ＭＳ Ｐゴシック" at 96 dpi,
+// where a cell is as many pixels high as the point size at 96 dpi (IPAPGothic, which
+// stands in for the face, is metric-compatible with it):
+//
+//   font    base units (w x h px)   one dialog unit
+//   9 pt    7 x 12                  1.75 x 1.5 px   (the screens and the workbench pages)
+//   10 pt   7 x 13                  1.75 x 1.625 px (the start view)
+//   12 pt   8 x 16                  2 x 2 px        (the main menu)
+//
+// Other sizes scale the 9-pt units by their cell height. The conversion is MulDiv(x,
+// w, 4) across and MulDiv(y, h, 8) down, rounded half away from zero, applied to a
+// rectangle's edges.
+struct BaseUnits {
+  int x = 7, y = 12;  // the 9-pt units, which the screens' pixel coordinates assume
+  bool operator==(const BaseUnits&) const = default;
+};
+BaseUnits baseUnitsFor(int fontPoints);
+// The font's cell height in pixels at 96 dpi, the pixel size its texts are drawn at.
+int cellHeightFor(int fontPoints);
+
+int mulDiv(int value, int numerator, int denominator);
+inline int duToPxX(int x, BaseUnits u = {}) { return mulDiv(x, u.x, 4); }
+inline int duToPxY(int y, BaseUnits u = {}) { return mulDiv(y, u.y, 8); }
+struct PixelRect {
+  int left, top, right, bottom;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+};
+inline PixelRect toPixels(const Rect& r, BaseUnits u = {}) {
+  return {duToPxX(r.x, u), duToPxY(r.y, u), duToPxX(r.x + r.w, u), duToPxY(r.y + r.h, u)};
+}
+
 struct ControlTemplate {
   int id = -1;
   ControlType type = ControlType::Static;
@@ -55,6 +89,11 @@ struct DialogTemplate {
   std::vector<ControlTemplate> controls;
 
   const ControlTemplate* control(int id) const;
+  // In pixels, in the base units of the template's font.
+  BaseUnits units() const { return baseUnitsFor(fontPoints); }
+  PixelRect pixels(const Rect& r) const { return toPixels(r, units()); }
+  int pixelWidth() const { return duToPxX(size.w, units()); }
+  int pixelHeight() const { return duToPxY(size.h, units()); }
 };
 
 struct TemplateError : std::runtime_error {
@@ -62,19 +101,5 @@ struct TemplateError : std::runtime_error {
 };
 
 DialogTemplate parseTemplate(const std::string& utf8);
-
-// Dialog units to pixels: MulDiv(x, 7, 4) across and MulDiv(y, 12, 8) down, rounded half
-// away from zero, applied to a rectangle's edges.
-int mulDiv(int value, int numerator, int denominator);
-inline int duToPxX(int x) { return mulDiv(x, 7, 4); }
-inline int duToPxY(int y) { return mulDiv(y, 12, 8); }
-struct PixelRect {
-  int left, top, right, bottom;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-};
-inline PixelRect toPixels(const Rect& r) {
-  return {duToPxX(r.x), duToPxY(r.y), duToPxX(r.x + r.w), duToPxY(r.y + r.h)};
-}
 
 }  // namespace lumo

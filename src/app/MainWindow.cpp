@@ -7,13 +7,22 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <functional>
 
 #include "draw/Bitmaps.h"
 #include "lab/LabWindow.h"
@@ -36,12 +45,25 @@ QIcon toolbarImage(const QImage& strip, int index) {
   return QIcon(QPixmap::fromImage(strip.copy(index * 16, 0, 16, 15)));
 }
 
+// Watches another object's events without taking any.
+class EventHook : public QObject {
+ public:
+  EventHook(QObject* parent, std::function<void(QEvent*)> onEvent) : QObject(parent), onEvent_(std::move(onEvent)) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    onEvent_(event);
+    return false;
+  }
+
+ private:
+  std::function<void(QEvent*)> onEvent_;
+};
+
 }  // namespace
 
 MainWindow::MainWindow() : navigator_(this) {
-  buildMenu();
   buildToolBar();
   buildStatusBar();
+  buildMenu();
 
   startView_ = new ScreenView(loadTemplate(101), this);
   setCentralWidget(startView_);
@@ -60,6 +82,7 @@ MainWindow::MainWindow() : navigator_(this) {
     }
   }
 
+  recentAtStart_ = recent_;
   newDocument();
   // At the screen's top left, just large enough for the start view with the bars.
   move(0, 0);
@@ -69,6 +92,8 @@ MainWindow::MainWindow() : navigator_(this) {
 }
 
 MainWindow::~MainWindow() {
+  // Writing the profile syncs it to disk: a run that opened nothing spares the wait.
+  if (recent_ == recentAtStart_) return;
   QSettings s = profile();
   for (int i = 1; i <= kRecentFiles; ++i) {
     const QString key = QStringLiteral("Recent File List/File%1").arg(i);
@@ -84,34 +109,46 @@ void MainWindow::buildMenu() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
   for (int copy = 0; copy < 2; ++copy) {
     QMenu* edit = file->addMenu(QString());
-    const char* texts[] = {"元に戻す(&U)\tCtrl+Z", nullptr, "切り取り(&T)\tCtrl+X", "ｺﾋﾟｰ(&C)\tCtrl+C",
-                           "貼り付け(&P)\tCtrl+V"};
-    for (const char* t : texts) {
-      if (!t) {
+    struct Entry {
+      const char* text;
+      const char* prompt;
+    };
+    const Entry entries[] = {{"元に戻す(&U)\tCtrl+Z", "直前に行った動作を元に戻す"},
+                             {nullptr, nullptr},
+                             {"切り取り(&T)\tCtrl+X", "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存"},
+                             {"ｺﾋﾟｰ(&C)\tCtrl+C", "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存"},
+                             {"貼り付け(&P)\tCtrl+V", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け"}};
+    for (const Entry& e : entries) {
+      if (!e.text) {
         edit->addSeparator();
         continue;
       }
-      QAction* a = edit->addAction(QString::fromUtf8(t));
+      QAction* a = edit->addAction(QString::fromUtf8(e.text));
+      a->setStatusTip(QString::fromUtf8(e.prompt));
       a->setEnabled(false);  // nothing in the program handles the edit commands
     }
+    // Qt gives a disabled entry no prompt; the window shows it (eventFilter).
+    edit->installEventFilter(this);
   }
   QAction* exit = file->addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
   exit->setStatusTip(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示"));
   connect(exit, &QAction::triggered, this, &QWidget::close);
 
+  // One check mark per bar, whatever shows or hides it: the toolbar's own view action
+  // follows the bar, and the status bar's follows its show and hide events.
   QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-  QAction* showToolBar = view->addAction(QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
-  showToolBar->setObjectName(QStringLiteral("showToolBar"));
-  showToolBar->setCheckable(true);
-  showToolBar->setChecked(true);
-  showToolBar->setStatusTip(QStringLiteral("ﾂｰﾙ ﾊﾞｰの 表示/非表示"));
-  connect(showToolBar, &QAction::toggled, this, [this](bool on) { toolBar_->setVisible(on); });
-  QAction* showStatus = view->addAction(QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
-  showStatus->setObjectName(QStringLiteral("showStatusBar"));
-  showStatus->setCheckable(true);
-  showStatus->setChecked(true);
-  showStatus->setStatusTip(QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示"));
-  connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+  showToolBar_ = toolBar_->toggleViewAction();
+  showToolBar_->setText(QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"));
+  showToolBar_->setObjectName(QStringLiteral("showToolBar"));
+  showToolBar_->setStatusTip(QStringLiteral("ﾂｰﾙ ﾊﾞｰの 表示/非表示"));
+  view->addAction(showToolBar_);
+  showStatusBar_ = view->addAction(QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"));
+  showStatusBar_->setObjectName(QStringLiteral("showStatusBar"));
+  showStatusBar_->setCheckable(true);
+  showStatusBar_->setChecked(true);
+  showStatusBar_->setStatusTip(QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰの 表示/非表示"));
+  connect(showStatusBar_, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+  statusBar()->installEventFilter(this);
 
   QMenu* lab = menuBar()->addMenu(QStringLiteral("ﾗﾎﾞ(&L)"));
   QAction* openLab = lab->addAction(QStringLiteral("再構成ラボ(&R)..."));
@@ -125,8 +162,30 @@ void MainWindow::buildMenu() {
   connect(aboutAction, &QAction::triggered, this, &MainWindow::about);
 }
 
+QMenu* MainWindow::createPopupMenu() {
+  auto* menu = new QMenu(this);
+  menu->addAction(showToolBar_);
+  menu->addAction(showStatusBar_);
+  return menu;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == statusBar() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    // Hidden by the parent (the window closing) is not hidden by the user.
+    const QSignalBlocker quiet(showStatusBar_);
+    showStatusBar_->setChecked(!statusBar()->isHidden());
+  } else if (auto* menu = qobject_cast<QMenu*>(watched); menu && event->type() == QEvent::MouseMove) {
+    QAction* a = menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+    if (a && !a->isEnabled() && !a->statusTip().isEmpty()) statusBar()->showMessage(a->statusTip());
+    if (!a || (!a->isEnabled() && a->statusTip().isEmpty())) statusBar()->clearMessage();
+  } else if (menu && event->type() == QEvent::Hide) {
+    statusBar()->clearMessage();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::buildToolBar() {
-  toolBar_ = addToolBar(QStringLiteral("toolbar"));
+  toolBar_ = addToolBar(QStringLiteral("ﾂｰﾙ ﾊﾞｰ"));
   toolBar_->setObjectName(QStringLiteral("toolbar"));
   toolBar_->setIconSize(QSize(16, 15));
   const QImage strip = draw::loadBitmap(128);
@@ -146,7 +205,7 @@ void MainWindow::buildToolBar() {
       {4, "ｺﾋﾟｰ", "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", {}, nullptr},
       {5, "貼り付け", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け", {}, nullptr},
       {-1, nullptr, nullptr, {}, nullptr},
-      {6, "印刷", "作業中のﾌｧｲﾙを印刷", QKeySequence(Qt::CTRL | Qt::Key_P), nullptr},
+      {6, "印刷", "作業中のﾌｧｲﾙを印刷", QKeySequence(Qt::CTRL | Qt::Key_P), &MainWindow::print},
       {-1, nullptr, nullptr, {}, nullptr},
       {7, "ﾊﾞｰｼﾞｮﾝ情報", "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示", {}, &MainWindow::about},
   };
@@ -161,25 +220,57 @@ void MainWindow::buildToolBar() {
     if (!s.key.isEmpty()) a->setShortcut(s.key);
     if (s.slot) {
       connect(a, &QAction::triggered, this, s.slot);
-    } else if (s.image >= 3 && s.image <= 5) {
+    } else {
       a->setEnabled(false);  // the edit commands have no handler
     }
-    // Printing renders a blank page; the program leaves it out.
   }
 }
 
 void MainWindow::buildStatusBar() {
   QStatusBar* bar = statusBar();
+  // The window keeps the start view's size, so there is nothing to drag.
+  bar->setSizeGripEnabled(false);
   bar->showMessage(QStringLiteral("ﾚﾃﾞｨ"));
   connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& m) {
     if (m.isEmpty()) bar->showMessage(QStringLiteral("ﾚﾃﾞｨ"));
   });
+  int i = 0;
   for (const char* indicator : {"ｶﾅ", "CAP", "NUM", "SCRL"}) {
     auto* l = new QLabel(QString::fromUtf8(indicator), bar);
+    l->setObjectName(QString::fromUtf8(indicator));
     l->setEnabled(false);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     bar->addPermanentWidget(l);
+    indicators_[i++] = l;
   }
+  // The lock keys change the keyboard's indicators; so may the user in another program.
+  qApp->installEventFilter(new EventHook(this, [this](QEvent* event) {
+    bool changed = event->type() == QEvent::ApplicationActivate;
+    if (event->type() == QEvent::KeyRelease) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      changed = key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock ||
+                (key >= Qt::Key_Kanji && key <= Qt::Key_Eisu_toggle);
+    }
+    if (changed) showKeyLocks(keyLocks());
+  }));
+}
+
+void MainWindow::showKeyLocks(const std::optional<KeyLocks>& locks) {
+  const KeyLocks k = locks.value_or(KeyLocks{});
+  const bool on[4] = {k.kana, k.caps, k.num, k.scroll};
+  for (int i = 0; i < 4; ++i) indicators_[i]->setEnabled(on[i]);
+}
+
+void MainWindow::print() {
+  QPrinter printer;
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  QPainter page;
+  if (!page.begin(&printer)) {
+    QMessageBox::warning(this, QStringLiteral("印刷"), QStringLiteral("印刷を開始できません"));
+    return;
+  }
+  page.end();
 }
 
 void MainWindow::updateCaption() { setWindowTitle(title_ + QStringLiteral(" - Lumo")); }

@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <QPalette>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+
+#include "app/Platform.h"
 
 namespace lumo {
 
@@ -30,6 +33,12 @@ ScreenWindow::ScreenWindow(const std::string& screenClass, Navigator& navigator,
   setWindowFlags(flags);
   setFixedSize(view_->size());
   setModal(true);
+}
+
+void ScreenWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The narrative screens' templates have an empty caption: so has their title bar.
+  if (windowTitle().isEmpty()) showEmptyCaption(this);
 }
 
 void ScreenWindow::endWith(const std::string& successor) {
@@ -75,6 +84,12 @@ SheetWindow::SheetWindow(QWidget* parent, int selectedPage) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setModal(true);
+  // The sheet's frame, its tab area and the strip beside a page smaller than the
+  // largest show the silver face, as the pages do.
+  QPalette face = palette();
+  face.setColor(QPalette::Window, QColor(draw::redOf(draw::colors::face), draw::greenOf(draw::colors::face),
+                                         draw::blueOf(draw::colors::face)));
+  setPalette(face);
   tabs_ = new QTabWidget(this);
   for (std::string_view page : sheetPages()) {
     auto* view = new ScreenView(page, this);

@@ -32,6 +32,7 @@ class ScreenWindow : public QDialog, public ScreenOwner {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void done(int result) override;
 
  private:

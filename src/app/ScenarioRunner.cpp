@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -190,6 +191,8 @@ void ScenarioRunner::execute(const ScriptCommand& c) {
     ScreenView* sv = view();
     if (!sv->hasControl(id)) throw ScriptError{"unknown control id " + c.args[0] + " on " + navigator_.where()};
     sv->setText(id, c.args[1]);
+    // The user clicks into an edit to type: it keeps the focus (Enter there dismisses).
+    sv->control(id)->setFocus(Qt::MouseFocusReason);
   } else if (v == "check" || v == "uncheck") {
     need(c, 1);
     const int id = toId(c.args[0], c);
@@ -214,8 +217,12 @@ void ScenarioRunner::execute(const ScriptCommand& c) {
     if (c.args[0] == "Enter") key = Qt::Key_Return;
     if (c.args[0] == "Escape") key = Qt::Key_Escape;
     if (!key) throw ScriptError{"unknown key '" + c.args[0] + "'"};
+    // As a real key press: the window is active (which gives its first control the
+    // focus, as on screen), and the key goes to the window, which hands it to the
+    // focused control. The offscreen platform activates no window by itself.
     QWidget* w = window();
-    QWidget* target = w->focusWidget() ? w->focusWidget() : w;
+    if (QApplication::activeWindow() != w) QApplication::setActiveWindow(w);
+    QObject* target = w->windowHandle() ? static_cast<QObject*>(w->windowHandle()) : w;
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);

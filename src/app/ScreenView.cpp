@@ -15,12 +15,15 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/Platform.h"
 #include "draw/Bitmaps.h"
 
 namespace lumo {
@@ -29,15 +32,15 @@ namespace {
 
 QColor qcolor(draw::Color c) { return QColor(draw::redOf(c), draw::greenOf(c), draw::blueOf(c)); }
 
-QRect pixelRect(const Rect& r) {
-  const PixelRect p = toPixels(r);
+QRect pixelRect(const DialogTemplate& tpl, const Rect& r) {
+  const PixelRect p = tpl.pixels(r);
   return QRect(p.left, p.top, p.width(), p.height());
 }
 
 // The dialog face shows a picture frame as a one-pixel border around its client
 // rectangle (black or grey), with a sunken edge around that where the template asks.
-void paintFrameBorder(draw::Canvas& canvas, const ControlTemplate& c) {
-  const PixelRect p = toPixels(c.rect);
+void paintFrameBorder(draw::Canvas& canvas, const DialogTemplate& tpl, const ControlTemplate& c) {
+  const PixelRect p = tpl.pixels(c.rect);
   auto box = [&](int inset, draw::Color topLeft, draw::Color bottomRight) {
     const int l = p.left - inset, t = p.top - inset, r = p.right + inset - 1, b = p.bottom + inset - 1;
     for (int x = l; x <= r; ++x) {
@@ -92,6 +95,12 @@ void fitText(QWidget* w, const ControlTemplate& c, QRect& r) {
     band->setText(tightenSpacing(band->text(), band->fontMetrics(), r.width() - 4));
     return;
   }
+  // A push button centres its text: one too narrow for it grows evenly on both sides.
+  if (auto* button = qobject_cast<QPushButton*>(w)) {
+    const int extra = button->fontMetrics().horizontalAdvance(button->text()) + 6 - r.width();
+    if (extra > 0) r.adjust(-extra / 2, 0, extra - extra / 2, 0);
+    return;
+  }
   const bool choice = c.type == ControlType::Radio || c.type == ControlType::Check;
   auto* label = qobject_cast<QLabel*>(w);
   const bool oneLineLabel = label && c.type == ControlType::Static && !c.has("sunken") &&
@@ -99,6 +108,9 @@ void fitText(QWidget* w, const ControlTemplate& c, QRect& r) {
                             2 * r.height() < 3 * w->fontMetrics().height();
   if (!choice && !oneLineLabel) return;
   if (label) label->setWordWrap(false);
+  // A line as tall as the face's cell: a rectangle just the font's size would cut off
+  // the descenders of "p" and "y".
+  if (label && r.height() < label->fontMetrics().height()) r.setHeight(label->fontMetrics().height());
   const int need = w->sizeHint().width();
   if (need <= r.width()) return;
   const int extra = need - r.width();
@@ -137,8 +149,8 @@ bool hasFrames(const DialogTemplate& tpl) {
     if (c.type == ControlType::Frame) return true;
   return false;
 }
-int formCanvasWidth(const DialogTemplate& tpl) { return hasFrames(tpl) ? duToPxX(tpl.size.w) : 1; }
-int formCanvasHeight(const DialogTemplate& tpl) { return hasFrames(tpl) ? duToPxY(tpl.size.h) : 1; }
+int formCanvasWidth(const DialogTemplate& tpl) { return hasFrames(tpl) ? tpl.pixelWidth() : 1; }
+int formCanvasHeight(const DialogTemplate& tpl) { return hasFrames(tpl) ? tpl.pixelHeight() : 1; }
 
 const ScreenInfo& infoOf(std::string_view screenClass) {
   const ScreenInfo* info = findScreen(screenClass);
@@ -152,7 +164,7 @@ ScreenView::ScreenView(std::string_view screenClass, ScreenOwner* owner, QWidget
       class_(screenClass),
       tpl_(loadTemplate(infoOf(screenClass).templateId)),
       owner_(owner),
-      canvas_(duToPxX(tpl_.size.w), duToPxY(tpl_.size.h)) {
+      canvas_(tpl_.pixelWidth(), tpl_.pixelHeight()) {
   screen_ = infoOf(screenClass).make(*this);
   build();
   for (auto& [id, handler] : screen_->handlers()) {
@@ -175,11 +187,10 @@ ScreenView::ScreenView(const DialogTemplate& tpl, QWidget* parent)
 ScreenView::~ScreenView() = default;
 
 void ScreenView::build() {
-  setFixedSize(duToPxX(tpl_.size.w), duToPxY(tpl_.size.h));
+  setFixedSize(tpl_.pixelWidth(), tpl_.pixelHeight());
+  // The template's font at its real size: its dialog units are measured in it.
   QFont font(QStringLiteral("IPAPGothic"));
-  // The dialog units are fixed at the 9-point scale, so larger template fonts are
-  // held near that size to keep their texts inside their controls.
-  font.setPixelSize(std::min(mulDiv(tpl_.fontPoints, 96, 72), 13));
+  font.setPixelSize(cellHeightFor(tpl_.fontPoints));
   setFont(font);
 
   for (const ControlTemplate& c : tpl_.controls) {
@@ -214,14 +225,17 @@ void ScreenView::build() {
         break;
       }
       case ControlType::Frame: {
-        paintFrameBorder(canvas_, c);
+        paintFrameBorder(canvas_, tpl_, c);
         w = new QWidget(this);
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
         break;
       }
-      case ControlType::Group:
-        w = new QGroupBox(text, this);
+      case ControlType::Group: {
+        auto* g = new QGroupBox(text, this);
+        if (c.has("center")) g->setAlignment(Qt::AlignHCenter);
+        w = g;
         break;
+      }
       case ControlType::Radio:
         w = new QRadioButton(text, this);
         break;
@@ -236,15 +250,16 @@ void ScreenView::build() {
         break;
       }
       case ControlType::Icon: {
+        // Icon resource 128 is the application's icon, shown at the system icon size.
         auto* l = new QLabel(this);
-        l->setPixmap(windowIcon().pixmap(32, 32));
+        if (c.image == 128) l->setPixmap(applicationIcon().pixmap(32, 32));
         w = l;
         break;
       }
     }
-    QRect r = pixelRect(c.rect);
+    QRect r = pixelRect(tpl_, c.rect);
     fitText(w, c, r);
-    if (c.type == ControlType::Bitmap) {
+    if (c.type == ControlType::Bitmap || c.type == ControlType::Icon) {
       if (auto* l = qobject_cast<QLabel*>(w); l && !l->pixmap().isNull()) r.setSize(l->pixmap().size());
     }
     w->setGeometry(r);
@@ -307,7 +322,7 @@ bool ScreenView::press(int id) {
 PixelRect ScreenView::frameRect(int id) const {
   const ControlTemplate* c = tpl_.control(id);
   if (!c) return {0, 0, 0, 0};
-  return toPixels(c->rect);
+  return tpl_.pixels(c->rect);
 }
 
 draw::Color ScreenView::framePixel(int id, int x, int y) const {
@@ -336,7 +351,7 @@ int ScreenView::frameAt(const QPoint& pos) const {
   for (const ControlTemplate& c : tpl_.controls) {
     if (c.type != ControlType::Frame || c.id == -1) continue;
     // The client rectangle with the border (and sunken edge) painted around it.
-    const PixelRect r = toPixels(c.rect);
+    const PixelRect r = tpl_.pixels(c.rect);
     if (pos.x() >= r.left - 2 && pos.x() < r.right + 2 && pos.y() >= r.top - 2 && pos.y() < r.bottom + 2)
       return c.id;
   }
@@ -355,14 +370,38 @@ QString savePicture(const QImage& picture, const QString& file) {
   return {};
 }
 
+QString printPicture(const QImage& picture, QPrinter& printer) {
+  if (picture.isNull()) return QStringLiteral("印刷する画像がありません");
+  QPainter page;
+  if (!page.begin(&printer)) return QStringLiteral("印刷を開始できません");
+  const QRect area = page.viewport();
+  QSize size = picture.size();
+  size.scale(area.size(), Qt::KeepAspectRatio);
+  const QRect target(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
+                     size.width(), size.height());
+  page.drawImage(target, picture);
+  if (!page.end()) return QStringLiteral("印刷できませんでした");
+  return {};
+}
+
 void ScreenView::contextMenuEvent(QContextMenuEvent* event) {
   const int frameId = frameAt(event->pos());
   QMenu menu(this);
   QAction* save = menu.addAction(QStringLiteral("画像を保存..."));
-  if (menu.exec(event->globalPos()) != save) return;
+  QAction* print = menu.addAction(QStringLiteral("印刷..."));
+  QAction* chosen = menu.exec(event->globalPos());
+  if (chosen != save && chosen != print) return;
 
-  // Taken before the dialog opens, so the picture is what was shown under the menu.
+  // Taken before a dialog opens, so the picture is what was shown under the menu.
   const QImage picture = frameId ? framePicture(frameId) : snapshot();
+  if (chosen == print) {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QString error = printPicture(picture, printer);
+    if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("印刷"), error);
+    return;
+  }
   QString name = QString::fromStdString(class_.empty() ? std::string("Lumo") : class_);
   if (frameId) name += QStringLiteral("-%1").arg(frameId);
   askToSavePicture(this, picture, name);

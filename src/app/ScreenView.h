@@ -13,6 +13,8 @@
 #include "screens/Registry.h"
 #include "screens/Screen.h"
 
+class QPrinter;
+
 namespace lumo {
 
 // Receives what a screen asks of the window around it.
@@ -37,6 +39,10 @@ QString savePicture(const QImage& picture, const QString& file);
 // `name`.png offered) and saves `picture` there; a failure is shown in a warning. Returns
 // true when the picture was written.
 bool askToSavePicture(QWidget* parent, const QImage& picture, const QString& name);
+
+// Prints a picture on one page of `printer`, as large as fits its printable area with
+// the proportions kept, pixels crisp. Returns "" on success, else what went wrong.
+QString printPicture(const QImage& picture, QPrinter& printer);
 
 class ScreenView : public QWidget, public ScreenHost {
   Q_OBJECT
@@ -90,7 +96,7 @@ class ScreenView : public QWidget, public ScreenHost {
 
  protected:
   void paintEvent(QPaintEvent*) override;
-  // "画像を保存...": the frame under the pointer, or the whole client area.
+  // "画像を保存..." and "印刷...": the frame under the pointer, or the whole client area.
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:

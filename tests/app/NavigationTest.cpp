@@ -81,6 +81,28 @@ TEST(Navigation, EscapeAndTheCloseBoxOnAStudyScreenEndAtTheStartView) {
   EXPECT_EQ(lines(r.out), expected);
 }
 
+// `key` is a real key press on the focused control. A screen opens with the focus on its
+// first button: "次へ" on a narrative screen, "終了" on the main menu. Typing into an edit
+// leaves the focus there, where Enter dismisses the screen.
+TEST(Navigation, KeysGoToTheFocusedControlAsARealPressDoes) {
+  struct Case {
+    const char* script;
+    const char* out;
+  } cases[] = {
+      {"open CDialog3; key Enter; where", "CDialog4\n"},
+      {"open CDialog12; key Enter; where", "CDialog13\n"},
+      {"open CDialog15; type 1010 0.2; key Enter; where", "start\n"},
+      {"open CDialog1; press 1006; key Escape; where", "CDialog1\n"},
+      {"open CDialog1; key Enter; where", ""},  // 終了: the program ends
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    const auto r = runScript(c.script);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, c.out);
+  }
+}
+
 TEST(Navigation, TheWholeTutorialChainEndsAtTheMainMenu) {
   const auto r = runScript(
       "open CDialog1; press 1011; press 1020; press 1003; press 1011; press 1021; press 1003;"

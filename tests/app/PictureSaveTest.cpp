@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QPageSize>
+#include <QPrinter>
 #include <QTimer>
 #include <QTemporaryDir>
 #include <string>
@@ -89,7 +91,7 @@ TEST(Pictures, TheMenuChoosesTheFrameUnderThePointerWithItsBorder) {
 
 // Right-clicking opens a menu whose one entry is 「画像を保存...」, over a frame and over
 // the face, on a study screen and on a form without screen (the start view's template).
-TEST(Pictures, ARightClickOffersToSaveThePicture) {
+TEST(Pictures, ARightClickOffersToSaveOrPrintThePicture) {
   ScreenView form(loadTemplate(101));
   ScreenView& page = drawnCollimatorPage();
   const PixelRect r = page.frameRect(kMtf);
@@ -117,8 +119,38 @@ TEST(Pictures, ARightClickOffersToSaveThePicture) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, c.pos, c.view->mapToGlobal(c.pos));
     QApplication::sendEvent(c.view, &event);
     EXPECT_TRUE(opened);
-    EXPECT_EQ(entries, QStringList{QStringLiteral("画像を保存...")});
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("画像を保存..."), QStringLiteral("印刷...")}));
   }
+}
+
+// Printed to a PDF file: one page holding the picture itself (its pixels, not a
+// resampled copy), as large as the page allows.
+TEST(Pictures, PrintingPutsThePictureOnOnePage) {
+  ScreenView& view = drawnCollimatorPage();
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  struct Case {
+    const char* what;
+    QImage picture;
+  } cases[] = {{"frame", view.framePicture(kMtf)}, {"screen", view.snapshot()}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString file = dir.filePath(QString::fromUtf8(c.what) + QStringLiteral(".pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    EXPECT_EQ(printPicture(c.picture, printer), QString());
+    QFile pdf(file);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 1);
+    EXPECT_TRUE(bytes.contains("/Width " + QByteArray::number(c.picture.width())));
+    EXPECT_TRUE(bytes.contains("/Height " + QByteArray::number(c.picture.height())));
+  }
+  QPrinter unused;
+  EXPECT_FALSE(printPicture(QImage(), unused).isEmpty());
 }
 
 TEST(Pictures, SavingWritesAPngThatReadsBackTheSame) {

@@ -3,6 +3,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QMouseEvent>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <memory>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +22,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Navigator.h"
+#include "app/Platform.h"
 
 namespace {
 
@@ -177,4 +183,135 @@ TEST(Narrative, SpacedParagraphsBreakBeforeEachSentence) {
     }
     EXPECT_TRUE(found) << c.screen << ": " << c.lineStart;
   }
+}
+
+// The bars' context menu offers the View menu's own two entries, in Japanese, and each
+// bar has one state: hidden from the menu, the context menu or the program, its check
+// mark follows, and one click shows it again.
+TEST_F(Shell, EachBarHasOneStateWhateverHidesIt) {
+  lumo::MainWindow w;
+  w.show();
+  auto* toolBar = w.findChild<QToolBar*>(QStringLiteral("toolbar"));
+  auto* showToolBar = w.findChild<QAction*>(QStringLiteral("showToolBar"));
+  auto* showStatus = w.findChild<QAction*>(QStringLiteral("showStatusBar"));
+  ASSERT_TRUE(toolBar && showToolBar && showStatus);
+
+  std::unique_ptr<QMenu> popup(w.createPopupMenu());
+  ASSERT_TRUE(popup);
+  QStringList texts;
+  for (QAction* a : popup->actions()) texts << a->text();
+  EXPECT_EQ(texts, (QStringList{QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"), QStringLiteral("ｽﾃｰﾀｽ ﾊﾞｰ(&S)")}));
+  EXPECT_EQ(popup->actions(), (QList<QAction*>{showToolBar, showStatus}));
+
+  popup->actions()[0]->trigger();  // hidden from the context menu
+  EXPECT_FALSE(toolBar->isVisible());
+  EXPECT_FALSE(showToolBar->isChecked());
+  showToolBar->trigger();  // one click in the View menu shows it again
+  EXPECT_TRUE(toolBar->isVisible());
+  toolBar->hide();  // hidden by other means
+  EXPECT_FALSE(showToolBar->isChecked());
+  toolBar->show();
+  EXPECT_TRUE(showToolBar->isChecked());
+
+  w.statusBar()->hide();
+  EXPECT_FALSE(showStatus->isChecked());
+  showStatus->trigger();
+  EXPECT_TRUE(w.statusBar()->isVisible());
+  EXPECT_TRUE(showStatus->isChecked());
+  // Hiding the window hides no bar for good.
+  w.hide();
+  EXPECT_TRUE(showStatus->isChecked());
+  EXPECT_TRUE(showToolBar->isChecked());
+}
+
+// The window keeps the start view's size: no grip invites a drag.
+TEST_F(Shell, TheStatusBarHasNoSizeGrip) {
+  lumo::MainWindow w;
+  EXPECT_FALSE(w.statusBar()->isSizeGripEnabled());
+  EXPECT_EQ(w.minimumSize(), w.maximumSize());
+}
+
+TEST_F(Shell, TheKeyIndicatorsShowTheLocksAndStayOffWhereThePlatformCannotTell) {
+  lumo::MainWindow w;
+  auto lit = [&w] {
+    std::string on;
+    for (const char* name : {"ｶﾅ", "CAP", "NUM", "SCRL"}) {
+      auto* l = w.findChild<QLabel*>(QString::fromUtf8(name));
+      if (!l) return std::string("missing ") + name;
+      if (l->isEnabled()) on += std::string(name) + " ";
+    }
+    return on;
+  };
+  EXPECT_EQ(lit(), "");
+  w.showKeyLocks(lumo::KeyLocks{false, true, true, false});
+  EXPECT_EQ(lit(), "CAP NUM ");
+  w.showKeyLocks(lumo::KeyLocks{true, false, false, true});
+  EXPECT_EQ(lit(), "ｶﾅ SCRL ");
+  // The offscreen platform knows no lock state.
+  EXPECT_FALSE(lumo::keyLocks().has_value());
+  w.showKeyLocks(lumo::keyLocks());
+  EXPECT_EQ(lit(), "");
+}
+
+// The edit entries are disabled, yet pointing at one shows its prompt, as the toolbar's
+// buttons for cut, copy and paste do.
+TEST_F(Shell, TheDisabledEditEntriesShowTheirPrompts) {
+  lumo::MainWindow w;
+  w.show();
+  QMenu* file = w.menuBar()->actions()[0]->menu();
+  const QList<QAction*> entries = file->actions();
+  const char* prompts[] = {"直前に行った動作を元に戻す", nullptr, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存",
+                           "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け"};
+  for (int sub = 0; sub < 2; ++sub) {
+    QMenu* edit = entries[sub]->menu();
+    ASSERT_TRUE(edit) << sub;
+    edit->popup(QPoint(10, 10));
+    const QList<QAction*> actions = edit->actions();
+    ASSERT_EQ(actions.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+      if (!prompts[i]) continue;
+      SCOPED_TRACE(prompts[i]);
+      EXPECT_FALSE(actions[i]->isEnabled());
+      const QPointF at = edit->actionGeometry(actions[i]).center();
+      QMouseEvent move(QEvent::MouseMove, at, edit->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(edit, &move);
+      EXPECT_EQ(w.statusBar()->currentMessage(), QString::fromUtf8(prompts[i]));
+    }
+    edit->hide();
+    EXPECT_EQ(w.statusBar()->currentMessage(), QStringLiteral("ﾚﾃﾞｨ"));
+  }
+}
+
+// Qt's own dialogs, message boxes and context menus speak Japanese.
+TEST(FrameworkTexts, QtsOwnTextsAreJapanese) {
+  ASSERT_TRUE(lumo::installFrameworkTranslations(*QCoreApplication::instance()))
+      << "qtbase_ja is missing: run scripts/setup.sh";
+  QDialogButtonBox box(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+  EXPECT_EQ(box.button(QDialogButtonBox::Open)->text(), QStringLiteral("開く"));
+  QLineEdit edit;
+  std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+  QStringList texts;
+  for (QAction* a : menu->actions()) texts << a->text().section('\t', 0, 0);
+  EXPECT_TRUE(texts.contains(QStringLiteral("コピー(&C)"))) << texts.join(' ').toStdString();
+}
+
+// 印刷 on the toolbar (and Ctrl+P) leads to Qt's print dialog; the start view renders
+// nothing of its own.
+TEST_F(Shell, PrintOpensThePrintDialog) {
+  lumo::MainWindow w;
+  auto* toolBar = w.findChild<QToolBar*>(QStringLiteral("toolbar"));
+  ASSERT_TRUE(toolBar);
+  QAction* print = toolBar->actions()[8];
+  EXPECT_TRUE(print->isEnabled());
+  EXPECT_EQ(print->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+  bool dialogShown = false;
+  QTimer::singleShot(0, [&] {
+    if (auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+      dialogShown = true;
+      d->reject();
+    }
+  });
+  print->trigger();
+  EXPECT_TRUE(dialogShown);
 }

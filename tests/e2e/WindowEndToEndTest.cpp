@@ -29,7 +29,7 @@ QPoint centreOf(int templateId, int control, const Geometry& origin) {
   const lumo::DialogTemplate tpl = lumo::loadTemplate(templateId);
   const lumo::ControlTemplate* c = tpl.control(control);
   if (!c) return {-1, -1};
-  const lumo::PixelRect r = lumo::toPixels(c->rect);
+  const lumo::PixelRect r = tpl.pixels(c->rect);
   return {origin.x + (r.left + r.right) / 2, origin.y + (r.top + r.bottom) / 2};
 }
 
@@ -143,4 +143,101 @@ TEST(WindowEndToEnd, RunOpenTheStudyTypePressAndEscapeWithRealInput) {
   ASSERT_TRUE(x.click(run.x(), run.y()));
   EXPECT_TRUE(x.waitForWindow(menuName)) << "実行 no longer opens the main menu";
   EXPECT_TRUE(x.lumoRunning());
+}
+
+namespace {
+
+// A window property as xprop prints it ("NAME(TYPE) = value"), empty when unreadable.
+QByteArray property(const XServer& x, const QString& window, const char* name) {
+  return run(x.display(), "xprop", {"-id", window, QString::fromLatin1(name)}).out.trimmed();
+}
+
+// How many pixels of the status bar's right end (the key indicators) are dark text: a
+// lit indicator's letters are black, an unlit one's grey.
+int indicatorInk(const Screenshot& s) {
+  int n = 0;
+  for (int y = s.height - 20; y < s.height; ++y)
+    for (int x = s.width - 160; x < s.width; ++x) {
+      const std::uint32_t p = s.at(x, y);
+      n += ((p >> 16) & 0xFF) < 0x60 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60;
+    }
+  return n;
+}
+
+}  // namespace
+
+// Every window carries the application icon; a narrative screen's title bar is as
+// empty as its template's caption; CAP follows the Caps Lock key.
+TEST(WindowEndToEnd, IconsEmptyCaptionsAndTheCapsLockIndicator) {
+  for (const char* tool : {"Xvfb", "xdotool", "xwd", "xprop"})
+    ASSERT_TRUE(haveTool(tool)) << tool << " is missing: run scripts/setup.sh";
+  XServer x;
+  ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
+  QTemporaryDir config;
+  ASSERT_TRUE(x.startLumo(config.path()));
+  const auto mainWindow = x.waitForWindow(QStringLiteral("^無題 - Lumo$"));
+  ASSERT_TRUE(mainWindow);
+  EXPECT_TRUE(property(x, *mainWindow, "_NET_WM_ICON").contains("Icon (48 x 48)"));
+  const auto g = x.geometry(*mainWindow);
+  ASSERT_TRUE(g);
+
+  std::optional<int> top;
+  for (int attempt = 0; attempt < 100 && !top; ++attempt) {
+    if (auto s = x.screenshot(*mainWindow)) top = g->y + startViewTop(*s).value_or(-1'000'000);
+    if (top && *top < 0) top.reset();
+    if (!top) QThread::msleep(100);
+  }
+  ASSERT_TRUE(top);
+
+  // Caps Lock on and off again, with the window holding the keyboard focus.
+  ASSERT_TRUE(x.click(g->x + 20, *top + 20));
+  const auto before = x.screenshot(*mainWindow);
+  ASSERT_TRUE(before);
+  ASSERT_TRUE(x.key(QStringLiteral("Caps_Lock")));
+  int lit = indicatorInk(*before);
+  for (int attempt = 0; attempt < 50 && lit <= indicatorInk(*before); ++attempt) {
+    QThread::msleep(100);
+    if (const auto s = x.screenshot(*mainWindow)) lit = indicatorInk(*s);
+  }
+  EXPECT_GT(lit, indicatorInk(*before) + 10) << "CAP did not light up";
+  ASSERT_TRUE(x.key(QStringLiteral("Caps_Lock")));
+  int off = lit;
+  for (int attempt = 0; attempt < 50 && off > indicatorInk(*before); ++attempt) {
+    QThread::msleep(100);
+    if (const auto s = x.screenshot(*mainWindow)) off = indicatorInk(*s);
+  }
+  EXPECT_EQ(off, indicatorInk(*before)) << "CAP did not go out";
+
+  // 実行, then the tutorial and its first narrative screen.
+  const QPoint runButton = centreOf(101, 1003, Geometry{g->x, *top, 0, 0});
+  ASSERT_TRUE(x.click(runButton.x(), runButton.y()));
+  const auto menu = x.waitForWindow(QStringLiteral("^ミルテナ　メインウインドウ$"));
+  ASSERT_TRUE(menu);
+  EXPECT_TRUE(property(x, *menu, "_NET_WM_ICON").contains("Icon (48 x 48)"));
+  const auto mg = x.geometry(*menu);
+  ASSERT_TRUE(mg);
+  QThread::msleep(300);
+  const QPoint tutorial = centreOf(130, 1011, *mg);
+  ASSERT_TRUE(x.click(tutorial.x(), tutorial.y()));
+  const QString overviewName = QStringLiteral("^画像再構成の概略$");
+  const auto overview = x.waitForWindow(overviewName);
+  ASSERT_TRUE(overview);
+  const auto og = x.geometry(*overview);
+  ASSERT_TRUE(og);
+  QThread::msleep(300);
+  const QPoint next = centreOf(135, 1020, *og);
+  ASSERT_TRUE(x.click(next.x(), next.y()));
+  ASSERT_TRUE(x.waitForNoWindow(overviewName));
+
+  // The narrative screen is the one visible window of the program besides the main window.
+  std::optional<QString> narrative;
+  for (int attempt = 0; attempt < 100 && !narrative; ++attempt) {
+    const auto r = run(x.display(), "xdotool", {"search", "--onlyvisible", "--class", "Lumo"});
+    for (const QByteArray& id : r.out.trimmed().split('\n'))
+      if (!id.isEmpty() && QString::fromLatin1(id) != *mainWindow) narrative = QString::fromLatin1(id);
+    if (!narrative) QThread::msleep(100);
+  }
+  ASSERT_TRUE(narrative) << "次へ did not open the narrative screen";
+  EXPECT_EQ(property(x, *narrative, "_NET_WM_NAME"), QByteArray("_NET_WM_NAME(UTF8_STRING) ="));
+  EXPECT_TRUE(property(x, *narrative, "_NET_WM_ICON").contains("Icon (48 x 48)"));
 }
