@@ -337,6 +337,38 @@ TEST(Scale, AScaledProgramSavesTheSameFramePictures) {
   EXPECT_EQ(pictures[0], pictures[2]);
 }
 
+// --scale gives exactly its factor whatever the environment asks for, and without it
+// the factor never exceeds 8: `snap` shows the size the window is drawn at.
+TEST(Scale, TheScaleIsExactlyTheOneForcedAndNeverAboveEight) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString plain = dir.filePath("plain.png");
+  const test::LumoRun base = test::runScript("snap " + plain.toStdString());
+  ASSERT_EQ(base.exitCode, 0) << base.err;
+  const QSize one = QImage(plain).size();
+  ASSERT_FALSE(one.isEmpty());
+  struct Case {
+    const char* what;
+    QStringList options;
+    QList<QPair<QString, QString>> env;
+    int factor;
+  } cases[] = {
+      {"--scale 1 under screen factor 3", {"--scale", "1"}, {{"QT_SCREEN_SCALE_FACTORS", "3"}}, 1},
+      {"--scale 2 under scale factor 3", {"--scale", "2"}, {{"QT_SCALE_FACTOR", "3"}, {"QT_SCREEN_SCALE_FACTORS", "2"}}, 2},
+      {"screen factor 3", {}, {{"QT_SCREEN_SCALE_FACTORS", "3"}}, 3},
+      {"8 times 8", {}, {{"QT_SCALE_FACTOR", "8"}, {"QT_SCREEN_SCALE_FACTORS", "8"}}, 8},
+      {"a font DPI of ten times 96", {}, {{"QT_FONT_DPI", "960"}}, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString file = dir.filePath("scaled.png");
+    QFile::remove(file);
+    const test::LumoRun r = test::runLumo(c.options + QStringList{"--run", "snap " + file}, 60000, c.env);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(QImage(file).size(), one * c.factor);
+  }
+}
+
 TEST(Scale, AScaleThatIsNoWholeNumberFromOneToEightIsRefused) {
   for (const char* bad : {"0", "9", "1.5", "two", "", "-2"}) {
     SCOPED_TRACE(bad);
