@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -131,14 +132,14 @@ class XServer {
   }
   const QString& display() const { return display_; }
 
-  bool startLumo(const QString& configDir) {
+  bool startLumo(const QString& configDir, const QStringList& args = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display_);
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("XDG_CONFIG_HOME", configDir);
     env.remove("WAYLAND_DISPLAY");
     lumo_.setProcessEnvironment(env);
-    lumo_.start(QStringLiteral(LUMO_BINARY_DIR "/lumo"), {});
+    lumo_.start(QStringLiteral(LUMO_BINARY_DIR "/lumo"), args);
     return lumo_.waitForStarted(kWaitMs);
   }
   bool lumoRunning() const { return lumo_.state() == QProcess::Running; }
@@ -319,4 +320,58 @@ TEST(WindowEndToEnd, RunOpenTheStudyTypePressAndEscapeWithRealInput) {
   ASSERT_TRUE(x.click(run.x(), run.y()));
   EXPECT_TRUE(x.waitForWindow(menuName)) << "実行 no longer opens the main menu";
   EXPECT_TRUE(x.lumoRunning());
+}
+
+// Ctrl+S on a document opened from a file with notes in it: the Save As dialog comes up
+// instead of a silent overwrite, and cancelling it leaves the notes. A save that fails
+// (/proc) and a file that cannot be opened show the framework's message box.
+TEST(WindowEndToEnd, SavingOverNotesAsksAndFailuresShowAMessage) {
+  for (const char* tool : {"Xvfb", "xdotool", "xwd"})
+    ASSERT_TRUE(haveTool(tool)) << tool << " is missing: run scripts/setup.sh";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString notes = dir.filePath(QStringLiteral("a.txt"));
+  {
+    QFile f(notes);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("notes\n");
+  }
+  struct Case {
+    const char* what;
+    QString file;
+    QString caption;   // the main window's, before and after
+    bool save;         // press Ctrl+S
+    QString expected;  // the window that must come up
+  } cases[] = {
+      {"a file with notes", notes, QStringLiteral("^a.txt - Lumo$"), true, QStringLiteral("^名前を付けて保存$")},
+      {"a file nobody can write", QStringLiteral("/proc/version"), QStringLiteral("^version - Lumo$"), true,
+       QStringLiteral("^Lumo$")},
+      {"a file that is not there", QStringLiteral("/nonexistent/zz.dat"), QStringLiteral("^無題 - Lumo$"), false,
+       QStringLiteral("^Lumo$")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    XServer x;
+    ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
+    QTemporaryDir config;
+    ASSERT_TRUE(x.startLumo(config.path(), {c.file}));
+    const auto mainWindow = x.waitForWindow(c.caption);
+    ASSERT_TRUE(mainWindow) << "the main window did not appear";
+    if (c.save) {
+      const auto g = x.geometry(*mainWindow);
+      ASSERT_TRUE(g);
+      QThread::msleep(300);
+      ASSERT_TRUE(x.click(g->x + g->w / 2, g->y + g->h - 60));  // the start view's face: focus
+      ASSERT_TRUE(x.key(QStringLiteral("ctrl+s")));
+    }
+    ASSERT_TRUE(x.waitForWindow(c.expected)) << "no dialog or message came up";
+    QThread::msleep(300);
+    ASSERT_TRUE(x.key(QStringLiteral("Escape")));
+    EXPECT_TRUE(x.waitForNoWindow(c.expected));
+    EXPECT_TRUE(x.lumoRunning());
+    EXPECT_TRUE(x.waitForWindow(c.caption)) << "the caption changed";
+  }
+  QFile f(notes);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), QByteArray("notes\n"));
 }
