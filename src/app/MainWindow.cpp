@@ -18,10 +18,16 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <functional>
 
 #include "draw/Bitmaps.h"
@@ -34,9 +40,13 @@ namespace {
 constexpr int kRecentFiles = 4;
 constexpr int kLongestPath = 4096;
 
-QSettings profile() {
-  return QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                   QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("Lumo"));
+// Why the profile cannot be used, "" when it can (it may not exist yet).
+QString profileProblem(const QString& file) {
+  const QFileInfo info(file);
+  if (!info.exists()) return info.isSymLink() ? QStringLiteral("is a link to nothing") : QString();
+  if (!info.isFile()) return QStringLiteral("is not a regular file");
+  if (info.size() > kLargestProfile) return QStringLiteral("is larger than %1 KB").arg(kLargestProfile / 1024);
+  return {};
 }
 
 // The toolbar strip: eight 16 x 15 button images side by side.
@@ -60,6 +70,23 @@ class EventHook : public QObject {
 
 }  // namespace
 
+QString profilePath() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/Local AppWizard-Generated Applications/Lumo.conf");
+}
+
+bool canOpenDocument(const QString& path) {
+  if (path.isEmpty()) return false;
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st {};
+  if (::stat(name.constData(), &st) != 0 || S_ISDIR(st.st_mode) || S_ISSOCK(st.st_mode)) return false;
+  if (!S_ISREG(st.st_mode)) return ::access(name.constData(), R_OK) == 0;
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
 MainWindow::MainWindow() : navigator_(this) {
   buildToolBar();
   buildStatusBar();
@@ -70,8 +97,23 @@ MainWindow::MainWindow() : navigator_(this) {
   if (auto* run = qobject_cast<QAbstractButton*>(startView_->control(1003)))
     connect(run, &QAbstractButton::clicked, this, &MainWindow::runMainMenu);
 
-  {
-    QSettings s = profile();
+  prompts_.saveAs = [this](const QString& suggested) {
+    return QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), suggested);
+  };
+  prompts_.failure = [this](const QString& message, const QString& file) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Lumo"), message, QMessageBox::Ok, this);
+    box.setInformativeText(file);
+    box.exec();
+  };
+
+  const QString profileFile = profilePath();
+  const QString problem = profileProblem(profileFile);
+  profileUsable_ = problem.isEmpty();
+  if (!profileUsable_) {
+    std::fprintf(stderr, "lumo: the settings file '%s' %s; starting with an empty list of recent files and leaving it alone\n",
+                 profileFile.toLocal8Bit().constData(), problem.toLocal8Bit().constData());
+  } else {
+    QSettings s(profileFile, QSettings::IniFormat);
     for (int i = 1; i <= kRecentFiles; ++i) {
       // Only what the program itself writes there: a file's absolute path, as text. A
       // damaged profile's leftovers (binary values, fragments, endless lines) are dropped.
@@ -94,7 +136,10 @@ MainWindow::MainWindow() : navigator_(this) {
 MainWindow::~MainWindow() {
   // Writing the profile syncs it to disk: a run that opened nothing spares the wait.
   if (recent_ == recentAtStart_) return;
-  QSettings s = profile();
+  // Checked again: whatever took the profile's place meanwhile is left alone too.
+  const QString profileFile = profilePath();
+  if (!profileUsable_ || !profileProblem(profileFile).isEmpty()) return;
+  QSettings s(profileFile, QSettings::IniFormat);
   for (int i = 1; i <= kRecentFiles; ++i) {
     const QString key = QStringLiteral("Recent File List/File%1").arg(i);
     if (i <= recent_.size()) {
@@ -281,13 +326,19 @@ void MainWindow::newDocument() {
   updateCaption();
 }
 
-void MainWindow::openDocument(const QString& path) {
-  // The document holds nothing of its own: any file is accepted and none is read.
+bool MainWindow::openDocument(const QString& path) {
+  // The document holds nothing of its own: a file that can be opened is accepted and
+  // none is read.
+  if (!canOpenDocument(path)) {
+    prompts_.failure(kOpenFailed, path);
+    return false;
+  }
   path_ = path;
   title_ = QFileInfo(path).fileName();
   if (title_.isEmpty()) title_ = path;
   addRecent(QFileInfo(path).absoluteFilePath());
   updateCaption();
+  return true;
 }
 
 void MainWindow::openDocumentDialog() {
@@ -296,11 +347,37 @@ void MainWindow::openDocumentDialog() {
 }
 
 void MainWindow::saveDocument() {
+  // The document writes an empty file. It goes straight over its own file only where
+  // nothing can be lost: a regular file that is empty or no longer there. A file with
+  // content, a FIFO or a device goes through Save As and its overwrite question.
   QString target = path_;
-  if (target.isEmpty()) target = QFileDialog::getSaveFileName(this, QString(), title_);
-  if (target.isEmpty()) return;
-  QSaveFile out(target);
-  if (out.open(QIODevice::WriteOnly) && out.commit()) openDocument(target);
+  const QFileInfo info(target);
+  const bool nothingToLose = !target.isEmpty() && (info.exists() ? info.isFile() && info.size() == 0 : !info.isSymLink());
+  if (!nothingToLose) {
+    target = prompts_.saveAs(target.isEmpty() ? title_ : target);
+    if (target.isEmpty()) return;
+  }
+  writeDocument(target);
+}
+
+bool MainWindow::writeDocument(const QString& path) {
+  // Written through a temporary file renamed into place; a device, a FIFO or a folder
+  // is never replaced. A failure is reported and the document stays as it was.
+  const QFileInfo info(path);
+  bool ok = !(info.exists() && !info.isFile()) && !(!info.exists() && info.isSymLink());
+  if (ok) {
+    QSaveFile out(path);
+    ok = out.open(QIODevice::WriteOnly) && out.commit();
+  }
+  if (!ok) {
+    prompts_.failure(kSaveFailed, path);
+    return false;
+  }
+  path_ = path;
+  title_ = info.fileName();
+  addRecent(info.absoluteFilePath());
+  updateCaption();
+  return true;
 }
 
 void MainWindow::addRecent(const QString& path) {

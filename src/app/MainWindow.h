@@ -6,12 +6,28 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <optional>
+#include <functional>
 
 #include "app/Navigator.h"
 #include "app/Platform.h"
 #include "app/ScreenView.h"
 
 namespace lumo {
+
+// The framework's messages for a document that cannot be opened or saved.
+inline const QString kOpenFailed = QStringLiteral("ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。");
+inline const QString kSaveFailed = QStringLiteral("ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。");
+
+// Whether a file can be opened as the document: it exists, can be read, and is neither
+// a folder nor a socket. Nothing is read and nothing blocks: a regular file is opened
+// and closed again, a FIFO or a device is only checked for read permission.
+bool canOpenDocument(const QString& path);
+
+// The profile with the list of recent files. It is read and written only while it is
+// a regular file (or not there yet) of at most kLargestProfile bytes; anything else is
+// left alone and the program starts with an empty list, saying so on stderr.
+QString profilePath();
+constexpr qint64 kLargestProfile = 256 * 1024;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -21,9 +37,12 @@ class MainWindow : public QMainWindow {
 
   Navigator& navigator() { return navigator_; }
   ScreenView* startView() { return startView_; }
-  // Opens a file as the (empty) document: nothing is read, the caption shows its name.
-  void openDocument(const QString& path);
+  // Opens a file as the (empty) document: nothing is read, the caption shows its name
+  // and the list of recent files gets it. A file that cannot be opened (canOpenDocument)
+  // is reported with kOpenFailed; the document stays as it was. False then.
+  bool openDocument(const QString& path);
   QString documentTitle() const { return title_; }
+  QString documentPath() const { return path_; }
   QStringList recentFiles() const { return recent_; }
   // The key indicators ｶﾅ, CAP, NUM and SCRL: each lit while its lock is on; all off
   // where the platform does not tell.
@@ -31,6 +50,14 @@ class MainWindow : public QMainWindow {
 
   // The context menu of the bars: the View menu's two entries, with their check marks.
   QMenu* createPopupMenu() override;
+
+  // What the window asks and tells the user: the Save As dialog with its overwrite
+  // question ("" when cancelled), and a failure's message box. Tests replace them.
+  struct Prompts {
+    std::function<QString(const QString& suggested)> saveAs;
+    std::function<void(const QString& message, const QString& file)> failure;
+  };
+  void setPrompts(Prompts prompts) { prompts_ = std::move(prompts); }
 
  public slots:
   void newDocument();
@@ -49,6 +76,7 @@ class MainWindow : public QMainWindow {
   void updateCaption();
   void addRecent(const QString& path);
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool writeDocument(const QString& path);
 
   Navigator navigator_;
   ScreenView* startView_ = nullptr;
@@ -60,6 +88,8 @@ class MainWindow : public QMainWindow {
   QString path_;
   QStringList recent_;
   QStringList recentAtStart_;  // the profile is written back only when the list changed
+  Prompts prompts_;
+  bool profileUsable_ = false;  // the profile was a regular file (or none) at start
 };
 
 }  // namespace lumo

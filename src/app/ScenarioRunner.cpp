@@ -6,11 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 
 #include "app/Navigator.h"
 #include "app/ScreenView.h"
@@ -21,9 +21,7 @@ namespace lumo {
 
 namespace {
 
-struct ScriptError {
-  std::string message;
-};
+bool blank(char ch) { return ch == ' ' || ch == '\t' || ch == '\r'; }
 
 std::string trim(const std::string& s) {
   const auto b = s.find_first_not_of(" \t\r");
@@ -32,74 +30,215 @@ std::string trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
+// Removes the quotes of `text` (one command, already known to close every quote) and
+// resolves \" and \\ inside them; with `words`, blanks outside quotes separate words,
+// else they are kept as written.
+std::vector<std::string> unquote(const std::string& text, bool words) {
+  std::vector<std::string> out;
+  std::string word;
+  bool inWord = false, quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    if (quoted) {
+      if (ch == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == '\\')) {
+        word += text[++i];
+      } else if (ch == '"') {
+        quoted = false;
+      } else {
+        word += ch;
+      }
+    } else if (ch == '"') {
+      quoted = inWord = true;
+    } else if (words && blank(ch)) {
+      if (inWord) out.push_back(word);
+      word.clear();
+      inWord = false;
+    } else {
+      word += ch;
+      inWord = true;
+    }
+  }
+  if (inWord || !words) out.push_back(word);
+  return out;
+}
+
+// Where the word starting at `start` ends: at the first blank outside quotes.
+std::size_t wordEnd(const std::string& line, std::size_t start) {
+  bool quoted = false;
+  std::size_t i = start;
+  for (; i < line.size() && (quoted || !blank(line[i])); ++i) {
+    if (quoted && line[i] == '\\' && i + 1 < line.size()) {
+      ++i;
+    } else if (line[i] == '"') {
+      quoted = !quoted;
+    }
+  }
+  return i;
+}
+
+// One command from its text as written (trimmed, not blank, not a comment).
+ScriptCommand commandOf(const std::string& line) {
+  ScriptCommand c;
+  c.line = line;
+  const std::size_t verbEnd = wordEnd(line, 0);
+  c.verb = unquote(line.substr(0, verbEnd), true).front();
+  if (c.verb != "type") {
+    c.args = unquote(line.substr(verbEnd), true);
+    return c;
+  }
+  // type ID TEXT: the text is the rest of the line after the id and one blank.
+  std::size_t idStart = verbEnd;
+  while (idStart < line.size() && blank(line[idStart])) ++idStart;
+  if (idStart == line.size()) return c;
+  const std::size_t idEnd = wordEnd(line, idStart);
+  c.args.push_back(unquote(line.substr(idStart, idEnd - idStart), true).front());
+  c.args.push_back(unquote(idEnd < line.size() ? line.substr(idEnd + 1) : std::string(), false).front());
+  return c;
+}
+
 int toId(const std::string& word, const ScriptCommand& c) {
   char* end = nullptr;
   const long v = std::strtol(word.c_str(), &end, 10);
-  if (word.empty() || *end != '\0' || v < -1 || v > 65535) throw ScriptError{"not a control id: '" + word + "' in '" + c.line + "'"};
+  if (word.empty() || end != word.c_str() + word.size() || v < -1 || v > 65535)
+    throw ScriptError("not a control id: '" + shown(word) + "' in '" + shown(c.line) + "'");
   return static_cast<int>(v);
 }
 
-void need(const ScriptCommand& c, std::size_t n) {
-  if (c.args.size() < n) throw ScriptError{"too few arguments: '" + c.line + "'"};
+const char* kindName(ControlType t) {
+  switch (t) {
+    case ControlType::Button:
+    case ControlType::DefButton: return "a push button";
+    case ControlType::Edit: return "an edit field";
+    case ControlType::Static: return "a label";
+    case ControlType::Frame: return "a picture frame";
+    case ControlType::Group: return "a group box";
+    case ControlType::Radio: return "a radio button";
+    case ControlType::Check: return "a check box";
+    case ControlType::Bitmap: return "a picture";
+    case ControlType::Icon: return "an icon";
+  }
+  return "a control";
+}
+
+// The control `id` of the screen the commands act on, which must be one of `kinds`
+// (`wanted` says which, for the message).
+const ControlTemplate& controlOf(ScreenView* sv, const std::string& where, int id, const ScriptCommand& c,
+                                 std::initializer_list<ControlType> kinds, const char* wanted) {
+  const ControlTemplate* t = sv->dialogTemplate().control(id);
+  if (!t || !sv->hasControl(id)) throw ScriptError("unknown control id " + std::to_string(id) + " on " + where);
+  for (ControlType k : kinds)
+    if (t->type == k) return *t;
+  throw ScriptError("control " + std::to_string(id) + " on " + where + " is " + kindName(t->type) + ", not " +
+                    wanted + ": '" + shown(c.line) + "'");
 }
 
 void savePng(const QImage& image, const std::string& file, const ScriptCommand& c) {
   const QFileInfo info(QString::fromStdString(file));
   QDir().mkpath(info.absolutePath());
-  if (!image.save(info.absoluteFilePath(), "PNG")) throw ScriptError{"cannot write '" + file + "' in '" + c.line + "'"};
+  const QString error = writePng(image, info.absoluteFilePath());
+  if (!error.isEmpty())
+    throw ScriptError("cannot write '" + shown(file) + "' in '" + shown(c.line) + "': " + error.toStdString());
 }
 
 }  // namespace
 
+std::string shown(const std::string& text) {
+  constexpr std::size_t kLongest = 60;
+  std::string out;
+  for (std::size_t i = 0; i < text.size() && i < kLongest; ++i) {
+    const unsigned char ch = static_cast<unsigned char>(text[i]);
+    if (ch < 0x20 || ch == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", ch);
+      out += hex;
+    } else {
+      out += static_cast<char>(ch);
+    }
+  }
+  if (text.size() > kLongest) {
+    // Never end inside a UTF-8 sequence: drop a last character that was cut.
+    std::size_t lead = out.size();
+    while (lead > 0 && (static_cast<unsigned char>(out[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead > 0 && (static_cast<unsigned char>(out[lead - 1]) & 0x80)) {
+      const unsigned char b = static_cast<unsigned char>(out[lead - 1]);
+      const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+      if (out.size() - (lead - 1) < length) out.resize(lead - 1);
+    }
+    out += "...";
+  }
+  return out;
+}
+
+void expectArgs(const ScriptCommand& c, std::size_t n, const char* usage) {
+  if (c.args.size() == n) return;
+  throw ScriptError(std::string(c.args.size() > n ? "extra words in '" : "too few arguments in '") + shown(c.line) +
+                    "' (write: " + usage + ")");
+}
+
 std::vector<ScriptCommand> parseScript(const std::string& script) {
+  if (script.size() > kMaxScriptBytes)
+    throw ScriptError("the script is longer than " + std::to_string(kMaxScriptBytes >> 20) + " MB");
   std::vector<ScriptCommand> out;
   std::string current;
+  int lineNumber = 1;
+  bool quoted = false, comment = false;
   auto flush = [&] {
     const std::string line = trim(current);
     current.clear();
-    if (line.empty() || line[0] == '#') return;
-    ScriptCommand c;
-    c.line = line;
-    std::istringstream in(line);
-    in >> c.verb;
-    if (c.verb == "type") {
-      std::string id;
-      in >> id;
-      std::string rest;
-      std::getline(in, rest);
-      if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-      c.args = {id, rest};
-      if (id.empty()) c.args.clear();
-    } else {
-      std::string w;
-      while (in >> w) c.args.push_back(w);
-    }
-    out.push_back(std::move(c));
+    if (!line.empty()) out.push_back(commandOf(line));
   };
-  for (char ch : script) {
-    if (ch == ';' || ch == '\n') {
+  for (std::size_t i = 0; i < script.size(); ++i) {
+    const char ch = script[i];
+    if (ch == '\0') throw ScriptError("the script holds a NUL character on line " + std::to_string(lineNumber));
+    if (ch == '\n') ++lineNumber;
+    if (comment) {
+      comment = ch != '\n';
+      continue;
+    }
+    if (quoted) {
+      if (ch == '\n') throw ScriptError("a quote is left open in '" + shown(trim(current)) + "'");
+      if (ch == '\\' && i + 1 < script.size() && (script[i + 1] == '"' || script[i + 1] == '\\')) {
+        current += ch;
+        current += script[++i];
+        continue;
+      }
+      if (ch == '"') quoted = false;
+      current += ch;
+    } else if (ch == ';' || ch == '\n') {
       flush();
+    } else if (ch == '#' && trim(current).empty()) {
+      current.clear();
+      comment = true;
     } else {
+      if (ch == '"') quoted = true;
       current += ch;
     }
   }
+  if (quoted) throw ScriptError("a quote is left open in '" + shown(trim(current)) + "'");
   flush();
   return out;
 }
 
-std::string tourScript(const std::string& directory) {
-  std::string script = "snap " + directory + "/start.png\n";
+std::vector<ScriptCommand> tourCommands(const std::string& directory) {
+  auto snap = [&](const std::string& name) {
+    const std::string file = directory + "/" + name + ".png";
+    return ScriptCommand{"snap", {file}, "snap " + file};
+  };
+  std::vector<ScriptCommand> out{snap("start")};
   for (const ScreenInfo& s : allScreens()) {
     const std::string name(s.className);
-    script += "open " + name + "\n";
+    out.push_back({"open", {name}, "open " + name});
     QFile steps(QStringLiteral(":/tour/%1.txt").arg(QString::fromStdString(name)));
-    if (steps.open(QIODevice::ReadOnly)) script += steps.readAll().toStdString() + "\n";
-    script += "snap " + directory + "/" + name + ".png\n";
+    if (steps.open(QIODevice::ReadOnly))
+      for (ScriptCommand& c : parseScript(steps.readAll().toStdString())) out.push_back(std::move(c));
+    out.push_back(snap(name));
   }
   // The reconstruction lab, on its defaults.
-  script += "open Lab\nrun\nsnap " + directory + "/Lab.png\nclose\n";
-  script += "close\n";
-  return script;
+  for (ScriptCommand& c : parseScript("open Lab\nrun")) out.push_back(std::move(c));
+  out.push_back(snap("Lab"));
+  out.push_back({"close", {}, "close"});
+  out.push_back({"close", {}, "close"});
+  return out;
 }
 
 ScenarioRunner::ScenarioRunner(Navigator& navigator, ScreenView* startView, QWidget* mainWindow)
@@ -161,11 +300,11 @@ void ScenarioRunner::step() {
     execute(c);
   } catch (const ScriptError& e) {
     if (!navigator_.quitting()) {
-      std::fprintf(stderr, "lumo: %s\n", e.message.c_str());
+      std::fprintf(stderr, "lumo: %s\n", e.what());
       navigator_.quit(2);
     }
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "lumo: %s in '%s'\n", e.what(), c.line.c_str());
+    std::fprintf(stderr, "lumo: %s in '%s'\n", e.what(), shown(c.line).c_str());
     navigator_.quit(2);
   }
 }
@@ -177,46 +316,48 @@ void ScenarioRunner::execute(const ScriptCommand& c) {
   }
   const std::string& v = c.verb;
   if (v == "open") {
-    need(c, 1);
+    expectArgs(c, 1, "open CLASS");
     const std::string& cls = c.args[0];
-    if (!findScreen(cls)) throw ScriptError{"unknown screen class '" + cls + "'"};
+    if (!findScreen(cls)) throw ScriptError("unknown screen class '" + shown(cls) + "'");
     if (navigator_.running()) {
       navigator_.redirect(cls);
     } else {
       navigator_.run(cls);
     }
   } else if (v == "type") {
-    need(c, 2);
+    expectArgs(c, 2, "type ID TEXT");
     const int id = toId(c.args[0], c);
     ScreenView* sv = view();
-    if (!sv->hasControl(id)) throw ScriptError{"unknown control id " + c.args[0] + " on " + navigator_.where()};
+    controlOf(sv, navigator_.where(), id, c, {ControlType::Edit}, "an edit field");
     sv->setText(id, c.args[1]);
     // The user clicks into an edit to type: it keeps the focus (Enter there dismisses).
     sv->control(id)->setFocus(Qt::MouseFocusReason);
   } else if (v == "check" || v == "uncheck") {
-    need(c, 1);
+    expectArgs(c, 1, v == "check" ? "check ID" : "uncheck ID");
     const int id = toId(c.args[0], c);
     ScreenView* sv = view();
-    if (!qobject_cast<QAbstractButton*>(sv->control(id))) throw ScriptError{"unknown control id " + c.args[0] + " on " + navigator_.where()};
+    controlOf(sv, navigator_.where(), id, c, {ControlType::Check, ControlType::Radio}, "a check box or radio button");
     sv->setChecked(id, v == "check");
   } else if (v == "press") {
-    need(c, 1);
+    expectArgs(c, 1, "press ID");
     const int id = toId(c.args[0], c);
     ScreenView* sv = view();
-    if (!sv->press(id)) throw ScriptError{"unknown control id " + c.args[0] + " on " + navigator_.where()};
+    controlOf(sv, navigator_.where(), id, c,
+              {ControlType::Button, ControlType::DefButton, ControlType::Check, ControlType::Radio}, "a button");
+    sv->press(id);
   } else if (v == "tab") {
-    need(c, 1);
+    expectArgs(c, 1, "tab N");
     SheetWindow* sheet = navigator_.sheet();
     const int n = toId(c.args[0], c);
-    if (!sheet) throw ScriptError{"no sheet is open for '" + c.line + "'"};
-    if (n < 1 || n > sheet->tabs()->count()) throw ScriptError{"unknown tab " + c.args[0]};
+    if (!sheet) throw ScriptError("no sheet is open for '" + shown(c.line) + "'");
+    if (n < 1 || n > sheet->tabs()->count()) throw ScriptError("unknown tab " + shown(c.args[0]));
     sheet->tabs()->setCurrentIndex(n - 1);
   } else if (v == "key") {
-    need(c, 1);
+    expectArgs(c, 1, "key Enter|Escape");
     int key = 0;
     if (c.args[0] == "Enter") key = Qt::Key_Return;
     if (c.args[0] == "Escape") key = Qt::Key_Escape;
-    if (!key) throw ScriptError{"unknown key '" + c.args[0] + "'"};
+    if (!key) throw ScriptError("unknown key '" + shown(c.args[0]) + "'");
     // As a real key press: the window is active (which gives its first control the
     // focus, as on screen), and the key goes to the window, which hands it to the
     // focused control. The offscreen platform activates no window by itself.
@@ -228,27 +369,28 @@ void ScenarioRunner::execute(const ScriptCommand& c) {
     QApplication::sendEvent(target, &press);
     QApplication::sendEvent(target, &release);
   } else if (v == "close") {
+    expectArgs(c, 0, "close");
     if (QWidget* w = navigator_.topWindow()) {
       w->close();
     } else {
       navigator_.quit(0);
     }
   } else if (v == "where") {
+    expectArgs(c, 0, "where");
     std::printf("%s\n", navigator_.where().c_str());
     std::fflush(stdout);
   } else if (v == "snap") {
-    need(c, 1);
+    expectArgs(c, 1, "snap FILE");
     QWidget* w = navigator_.sheet() ? static_cast<QWidget*>(navigator_.sheet()) : view();
     savePng(w->grab().toImage(), c.args[0], c);
   } else if (v == "frame") {
-    need(c, 2);
+    expectArgs(c, 2, "frame ID FILE");
     const int id = toId(c.args[0], c);
     ScreenView* sv = view();
-    if (!sv->dialogTemplate().control(id)) throw ScriptError{"unknown control id " + c.args[0] + " on " + navigator_.where()};
-    const PixelRect r = sv->frameRect(id);
-    savePng(sv->snapshot().copy(r.left, r.top, r.width(), r.height()), c.args[1], c);
+    controlOf(sv, navigator_.where(), id, c, {ControlType::Frame}, "a picture frame");
+    savePng(sv->framePicture(id), c.args[1], c);
   } else {
-    throw ScriptError{"unknown command '" + v + "'"};
+    throw ScriptError("unknown command '" + shown(v) + "'");
   }
 }
 

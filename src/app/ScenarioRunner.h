@@ -7,12 +7,23 @@
 //   scale rainbow|grey|hot, and snap, frame PANEL FILE, close, where on the lab
 //   (lab/LabScript.h)
 //
-// Commands are separated by ';' or new lines. Each runs once the previous one has
-// settled (a transfer has shown its successor). An unknown command, class or id stops
-// the script with a message naming it, and the program exits with status 2.
+// Commands are separated by ';' or new lines; a command that starts with '#' is a
+// comment up to the end of its line. Words are separated by blanks. A double-quoted
+// part keeps blanks and ';' ("my picture.png"); inside quotes \" is a quote and \\ a
+// backslash, and a quote must close on its line. `type ID TEXT` keeps the rest of the
+// line after the id as its text, blanks included, with quoted parts unquoted the same
+// way (`type 1009 ""` types an empty text, `type 1009 "a;b"` types a;b).
+//
+// Each command takes exactly its words; one more or one fewer stops the script. Each
+// runs once the previous one has settled (a transfer has shown its successor). An
+// unknown command, class or id, a control of the wrong kind, or a command left over
+// when the program has ended stops the script with a message naming it, and the
+// program exits with status 2.
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,15 +37,33 @@ class LabScript;
 
 struct ScriptCommand {
   std::string verb;
-  std::vector<std::string> args;  // for "type": {id, rest of the line}
+  std::vector<std::string> args;  // words with their quotes removed; for "type": {id, text}
   std::string line;               // as written, for messages
 };
 
-// Splits a script into commands; blank commands and '#' comments are skipped.
+// A fault in a script: the message names the command (shortened with shown()).
+struct ScriptError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The longest script the runner reads (--run, --script).
+constexpr std::size_t kMaxScriptBytes = 4u << 20;
+
+// Splits a script into commands; blank commands and comments are skipped. Throws
+// ScriptError for a NUL character, a quote left open, or a script over kMaxScriptBytes.
 std::vector<ScriptCommand> parseScript(const std::string& script);
 
-// The tour: for every screen and page, open it, run its sample steps and save a picture.
-std::string tourScript(const std::string& directory);
+// Script text fit for a message: at most 60 characters (longer text ends in "..."),
+// control characters written as \xNN.
+std::string shown(const std::string& text);
+
+// Throws ScriptError unless `c` has exactly `n` arguments; `usage` is how the command
+// is written, e.g. "press ID".
+void expectArgs(const ScriptCommand& c, std::size_t n, const char* usage);
+
+// The tour: for every screen and page, open it, run its sample steps and save a picture
+// into `directory` (taken as it is: its name never becomes script text).
+std::vector<ScriptCommand> tourCommands(const std::string& directory);
 
 class ScenarioRunner : public QObject {
   Q_OBJECT
@@ -44,6 +73,9 @@ class ScenarioRunner : public QObject {
   ~ScenarioRunner() override;
   // Starts running once the event loop runs; the program exits when the script ends.
   void start(std::vector<ScriptCommand> commands);
+  // After the program ended: the commands it never ran, the first of them named.
+  std::size_t commandsLeft() const { return commands_.size() - next_; }
+  const ScriptCommand* firstLeft() const { return next_ < commands_.size() ? &commands_[next_] : nullptr; }
 
  private:
   void step();

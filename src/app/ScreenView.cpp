@@ -10,6 +10,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <algorithm>
 #include <stdexcept>
 
@@ -365,8 +367,32 @@ QString savePicture(const QImage& picture, const QString& file) {
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
   const QFileInfo info(path);
   if (!info.absoluteDir().exists()) return QStringLiteral("フォルダ「%1」がありません").arg(info.absolutePath());
-  if (!picture.save(info.absoluteFilePath(), "PNG"))
-    return QStringLiteral("「%1」に書き込めません").arg(info.absoluteFilePath());
+  return writePng(picture, info.absoluteFilePath());
+}
+
+QString writePng(const QImage& picture, const QString& path) {
+  if (picture.isNull()) return QStringLiteral("保存する画像がありません");
+  const QFileInfo info(path);
+  if (info.exists() && !info.isFile())
+    return QStringLiteral("「%1」は通常のファイルではないので置き換えません").arg(path);
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly))
+    return QStringLiteral("「%1」に書き込めません（%2）").arg(path, out.errorString());
+  QImageWriter writer(&out, "PNG");
+  if (!writer.write(picture)) {
+    const QString reason = out.error() != QFileDevice::NoError ? out.errorString() : writer.errorString();
+    out.cancelWriting();
+    return QStringLiteral("「%1」に書き込めません（%2）").arg(path, reason);
+  }
+  // The last buffered bytes are written here: QSaveFile's commit() would let a failure
+  // of this final write pass and rename a cut-off file into place.
+  if (!out.flush()) {
+    const QString reason = out.errorString();
+    out.cancelWriting();
+    out.commit();
+    return QStringLiteral("「%1」に書き込めません（%2）").arg(path, reason);
+  }
+  if (!out.commit()) return QStringLiteral("「%1」に書き込めません（%2）").arg(path, out.errorString());
   return {};
 }
 

@@ -32,8 +32,14 @@ model::ImageStore& theDocumentImages();
 // Loads a template from the program's resources (":/dialogs/<id>.dlg").
 DialogTemplate loadTemplate(int templateId);
 
-// Writes a picture for a teacher as PNG; a name without suffix gets ".png". Returns
-// "" on success, else a message saying what went wrong.
+// Writes a PNG through a temporary file that takes the place of `path` only once it is
+// complete, so a failure (a full disk, a folder nobody can write) leaves what was there
+// before. A path naming anything but a regular file (a device, a FIFO, a folder, a link
+// to one of these) is never replaced. Returns "" on success, else the reason.
+QString writePng(const QImage& picture, const QString& path);
+
+// Writes a picture for a teacher as PNG (writePng); a name without suffix gets ".png".
+// Returns "" on success, else a message saying what went wrong.
 QString savePicture(const QImage& picture, const QString& file);
 // 「画像を保存...」 after its menu entry was chosen: asks for a file (in the home folder,
 // `name`.png offered) and saves `picture` there; a failure is shown in a warning. Returns

@@ -1,6 +1,8 @@
 // The navigation table, walked through the real program with the scenario runner.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <sstream>
@@ -121,9 +123,31 @@ TEST(Navigation, TheSheetOpensOverTheMainMenuAndClosesBackToIt) {
 }
 
 TEST(Navigation, TheMainMenuQuitButtonEndsTheProgramWithStatusZero) {
-  const auto r = runScript("open CDialog1; press 1003; where");
+  const auto r = runScript("open CDialog1; press 1003");
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "");  // nothing runs after the program has ended
+  EXPECT_EQ(r.out, "");
+}
+
+// Commands after the program has ended (終了, or close on the start view) never run,
+// and the script does not pass for done: status 2, the first of them named.
+TEST(Navigation, CommandsAfterTheEndAreReported) {
+  QTemporaryDir dir;
+  const std::string picture = dir.filePath("a.png").toStdString();
+  struct Case {
+    std::string script, named;
+  } cases[] = {
+      {"open CDialog1; press 1003; where", "'where'; 1 command"},
+      {"close; snap " + picture + "; bogus", "'snap " + picture + "'; 2 commands"},
+      {"open CDialog1; press 1003\nopen CDialog15\nwhere", "'open CDialog15'; 2 commands"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    const auto r = runScript(c.script);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");  // nothing ran after the end
+    EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("a.png")));
 }
 
 TEST(Navigation, ATransferShowsAFreshScreen) {
@@ -159,4 +183,54 @@ INSTANTIATE_TEST_SUITE_P(Runner, ScriptFaults,
                                            ScriptFault{"open CDialog15; press 4242", "4242"},
                                            ScriptFault{"open CDialog15; type 777 1", "777"},
                                            ScriptFault{"open CDialog15; frame 1099 x.png", "1099"},
-                                           ScriptFault{"open CDialog15; tab 2", "tab"}));
+                                           ScriptFault{"open CDialog15; tab 2", "tab"},
+                                           // Extra words, and too few.
+                                           ScriptFault{"open CDialog15; press 1020 extra", "'press 1020 extra'"},
+                                           ScriptFault{"where now", "'where now'"},
+                                           ScriptFault{"open CDialog15 CDialog16", "'open CDialog15 CDialog16'"},
+                                           ScriptFault{"open CDialog15; frame 1007", "'frame 1007'"},
+                                           ScriptFault{"open CDialog15; type", "'type'"},
+                                           // A target of the wrong kind: its id and what it is.
+                                           ScriptFault{"open CDialog15; type 1020 5", "1020 on CDialog15 is a push button"},
+                                           ScriptFault{"open CDialog15; type 1001 5", "1001 on CDialog15 is a label"},
+                                           ScriptFault{"open CDialog15; check 1020", "1020 on CDialog15 is a push button"},
+                                           ScriptFault{"open CDialog15; press 1001", "1001 on CDialog15 is a label"},
+                                           ScriptFault{"open CDialog15; frame 1020 x.png", "1020 on CDialog15 is a push button"},
+                                           ScriptFault{"open CDialog15; frame 1010 x.png", "1010 on CDialog15 is an edit field"},
+                                           ScriptFault{"open CDialog15; press 1020x", "'1020x'"},
+                                           ScriptFault{"open CDialog15; snap \"a;b", "quote"}));
+
+// An unknown command of any length is named in a message of a few dozen characters.
+TEST(Runner, ALongUnknownCommandIsShortenedInItsMessage) {
+  const std::string command(20 << 10, 'x');
+  const auto r = runScript("where; " + command + "; where");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.out, "start\n");
+  EXPECT_NE(r.err.find("unknown command 'xxxxxxxxxx"), std::string::npos) << r.err.substr(0, 200);
+  EXPECT_LT(r.err.size(), 1000u);
+}
+
+// Quoted names keep their blanks and ';'; `type` keeps the rest of its line.
+TEST(Runner, QuotedNamesAndTypedTextsArriveWhole) {
+  QTemporaryDir dir;
+  const QString spaced = dir.filePath("my picture; one.png");
+  const auto r = runScript("open CDialog15; type 1010 \"0.25\"; type 1012 2; press 1020; snap \"" + spaced.toStdString() +
+                           "\"; where");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "CDialog15\n");
+  EXPECT_FALSE(QImage(spaced).isNull());
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"my picture; one.png"});
+}
+
+// The tour takes its folder as it is: a name with blanks and ';' gets every picture.
+TEST(Runner, TheTourWritesIntoAFolderWhateverItsName) {
+  QTemporaryDir dir;
+  const QString folder = dir.filePath("My Pictures; close");
+  const auto r = lumo::test::runLumo({"--tour", folder});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const QStringList pictures = QDir(folder).entryList(QDir::Files);
+  EXPECT_EQ(pictures.size(), 20) << pictures.join(' ').toStdString();
+  EXPECT_TRUE(pictures.contains("start.png"));
+  EXPECT_TRUE(pictures.contains("CPageA4.png"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"My Pictures; close"});
+}

@@ -3,6 +3,10 @@
 // whole-number scale factor, under which saved pictures keep one pixel per canvas pixel.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -11,8 +15,12 @@
 #include <QMenu>
 #include <QPageSize>
 #include <QPrinter>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTimer>
 #include <QTemporaryDir>
+#include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -202,6 +210,146 @@ TEST(Pictures, ASaveThatCannotBeDoneSaysSoAndWritesNothing) {
   EXPECT_FALSE(QFile::exists(dir.filePath("no")));
 }
 
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A picture whose PNG runs to some hundred kilobytes: noise does not compress.
+QImage noise(int size) {
+  QImage image(size, size, QImage::Format_RGB32);
+  QRandomGenerator rng(11);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) image.setPixel(x, y, rng.generate() & 0xFFFFFF);
+  return image;
+}
+
+// A disk that fills up after a few kilobytes: the file-size limit makes every write
+// beyond it fail (as ENOSPC would), while the file itself can still be created.
+class FullDisk {
+ public:
+  explicit FullDisk(rlim_t bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit small = saved_;
+    small.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FullDisk() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+ private:
+  rlimit saved_{};
+};
+
+QStringList entries(const QString& dir) { return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden); }
+
+// A picture is written through a temporary file: whatever goes wrong, the old file is
+// whole and nothing else is left behind; what is not a regular file is never replaced.
+TEST(Pictures, AFailedWriteLeavesTheOldFileAndNeverReplacesASpecialFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QImage old = drawnCollimatorPage().framePicture(kMtf);
+  const QString good = dir.filePath("good.png");
+  ASSERT_EQ(writePng(old, good), QString());
+  const QByteArray oldBytes = readAll(good);
+  ASSERT_GT(oldBytes.size(), 100);
+  const QString fifo = dir.filePath("pipe.png");
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString linkToFifo = dir.filePath("link.png");
+  ASSERT_TRUE(QFile::link(fifo, linkToFifo));
+  ASSERT_TRUE(QDir(dir.path()).mkdir("folder.png"));
+
+  struct Case {
+    const char* what;
+    QString path;
+    bool fullDisk;
+  } cases[] = {
+      {"over a good picture on a full disk", good, true},
+      {"a new file on a full disk", dir.filePath("new.png"), true},
+      {"the device /dev/full", QStringLiteral("/dev/full"), false},
+      {"a FIFO", fifo, false},
+      {"a link to a FIFO", linkToFifo, false},
+      {"a folder", dir.filePath("folder.png"), false},
+      {"a folder nobody can write", QStringLiteral("/proc/lumo-picture.png"), false},
+  };
+  const QImage big = noise(300);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QString error;
+    {
+      std::optional<FullDisk> full;
+      if (c.fullDisk) full.emplace(4096);
+      error = writePng(big, c.path);
+    }
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(error.contains(c.path)) << error.toStdString();
+  }
+  EXPECT_EQ(readAll(good), oldBytes);
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("new.png")));
+  struct stat st {};
+  ASSERT_EQ(stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  ASSERT_EQ(lstat(QFile::encodeName(fifo).constData(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_TRUE(QFileInfo(linkToFifo).isSymLink());
+  EXPECT_EQ(entries(dir.path()), (QStringList{"folder.png", "good.png", "link.png", "pipe.png"}));
+
+  // Without the fault the same picture goes over the old one, and a link to a regular
+  // file writes its target.
+  const QString linkToGood = dir.filePath("to-good.png");
+  ASSERT_TRUE(QFile::link(good, linkToGood));
+  EXPECT_EQ(writePng(big, linkToGood), QString());
+  EXPECT_TRUE(QFileInfo(linkToGood).isSymLink());
+  EXPECT_EQ(QImage(good).convertToFormat(QImage::Format_RGB32), big);
+}
+
+// The runner reports a picture it could not write with exit status 2, and the old
+// picture stays whole.
+TEST(Pictures, TheRunnerReportsAPictureItCouldNotWrite) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString good = dir.filePath("screen.png");
+  const test::LumoRun first = test::runScript("open CDialog15; snap " + good.toStdString());
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  const QByteArray oldBytes = readAll(good);
+  ASSERT_FALSE(oldBytes.isEmpty());
+
+  struct Case {
+    const char* what;
+    std::string script;
+    QString named;
+    bool fullDisk;
+  } cases[] = {
+      {"snap over a good picture", "open CDialog5; press 1003; snap " + good.toStdString(), good, true},
+      {"a frame onto a full disk", "open CPageA1; type 1009 1; press 1003; frame 1008 " + dir.filePath("f.png").toStdString(),
+       dir.filePath("f.png"), true},
+      {"a frame into /dev/full", "open CPageA1; frame 1008 /dev/full", "/dev/full", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    if (c.fullDisk)
+      p.setChildProcessModifier([] {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit small{};
+        getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = 256;
+        setrlimit(RLIMIT_FSIZE, &small);
+      });
+    p.start(QStringLiteral(LUMO_BINARY_DIR "/lumo"), {QStringLiteral("--run"), QString::fromStdString(c.script)});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(c.named)) << err.toStdString();
+  }
+  EXPECT_EQ(readAll(good), oldBytes);
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("f.png")));
+  EXPECT_EQ(entries(dir.path()), QStringList{"screen.png"});
+}
+
 // The same frame picture at scale 1 and 2: pictures keep one pixel per canvas pixel.
 TEST(Scale, AScaledProgramSavesTheSameFramePictures) {
   QTemporaryDir dir;
@@ -219,6 +367,38 @@ TEST(Scale, AScaledProgramSavesTheSameFramePictures) {
   }
   EXPECT_EQ(pictures[0], pictures[1]);
   EXPECT_EQ(pictures[0], pictures[2]);
+}
+
+// --scale gives exactly its factor whatever the environment asks for, and without it
+// the factor never exceeds 8: `snap` shows the size the window is drawn at.
+TEST(Scale, TheScaleIsExactlyTheOneForcedAndNeverAboveEight) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString plain = dir.filePath("plain.png");
+  const test::LumoRun base = test::runScript("snap " + plain.toStdString());
+  ASSERT_EQ(base.exitCode, 0) << base.err;
+  const QSize one = QImage(plain).size();
+  ASSERT_FALSE(one.isEmpty());
+  struct Case {
+    const char* what;
+    QStringList options;
+    QList<QPair<QString, QString>> env;
+    int factor;
+  } cases[] = {
+      {"--scale 1 under screen factor 3", {"--scale", "1"}, {{"QT_SCREEN_SCALE_FACTORS", "3"}}, 1},
+      {"--scale 2 under scale factor 3", {"--scale", "2"}, {{"QT_SCALE_FACTOR", "3"}, {"QT_SCREEN_SCALE_FACTORS", "2"}}, 2},
+      {"screen factor 3", {}, {{"QT_SCREEN_SCALE_FACTORS", "3"}}, 3},
+      {"8 times 8", {}, {{"QT_SCALE_FACTOR", "8"}, {"QT_SCREEN_SCALE_FACTORS", "8"}}, 8},
+      {"a font DPI of ten times 96", {}, {{"QT_FONT_DPI", "960"}}, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QString file = dir.filePath("scaled.png");
+    QFile::remove(file);
+    const test::LumoRun r = test::runLumo(c.options + QStringList{"--run", "snap " + file}, 60000, c.env);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(QImage(file).size(), one * c.factor);
+  }
 }
 
 TEST(Scale, AScaleThatIsNoWholeNumberFromOneToEightIsRefused) {

@@ -1,6 +1,13 @@
 // The main window: caption, bars, menu entries, the document and its recent files.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QDialogButtonBox>
@@ -12,6 +19,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -30,10 +39,37 @@ class Shell : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(settingsDir.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settingsDir.path()));
   }
+  void TearDown() override { qputenv("XDG_CONFIG_HOME", savedConfig); }
   QTemporaryDir settingsDir;
+  QByteArray savedConfig;
 };
+
+// What the window asked and told while a test drove it, instead of dialogs.
+struct Asked {
+  QStringList saveAs;                 // the names suggested to Save As
+  QString answer;                     // what Save As returns ("" for cancel)
+  QList<QPair<QString, QString>> failures;  // message, file
+  void attach(lumo::MainWindow& w) {
+    w.setPrompts({[this](const QString& suggested) {
+                    saveAs << suggested;
+                    return answer;
+                  },
+                  [this](const QString& message, const QString& file) { failures.append({message, file}); }});
+  }
+};
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray contentOf(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
 
 QList<QAction*> allActions(QMenu* menu) {
   QList<QAction*> out;
@@ -106,7 +142,11 @@ TEST_F(Shell, OpeningAFileReadsNothingAndKeepsTheLastFourInTheProfile) {
   QTemporaryDir files;
   {
     lumo::MainWindow w;
-    for (int i = 1; i <= 5; ++i) w.openDocument(files.filePath(QStringLiteral("study%1.lum").arg(i)));
+    for (int i = 1; i <= 5; ++i) {
+      const QString name = files.filePath(QStringLiteral("study%1.lum").arg(i));
+      ASSERT_TRUE(writeFile(name, "x"));
+      EXPECT_TRUE(w.openDocument(name));
+    }
     EXPECT_EQ(w.windowTitle(), QStringLiteral("study5.lum - Lumo"));
     ASSERT_EQ(w.recentFiles().size(), 4);
     EXPECT_TRUE(w.recentFiles().front().endsWith(QStringLiteral("study5.lum")));
@@ -124,10 +164,155 @@ TEST_F(Shell, TheDocumentImagesStayWhiteAcrossNewDocuments) {
   const std::uint32_t before = store.at(23, 127, 127);
   store.at(0, 0, 0) = 0x123456;
   w.newDocument();
+  Asked asked;
+  asked.attach(w);
   w.openDocument(QStringLiteral("/nonexistent/file"));
+  w.openDocument(QStringLiteral("/dev/zero"));
   EXPECT_EQ(store.at(0, 0, 0), 0x123456u);
   EXPECT_EQ(before, 0xFFFFFFu);
   store.at(0, 0, 0) = 0xFFFFFF;
+}
+
+// A file that is not there or cannot be opened (a folder, a socket, one that vanished)
+// is reported with the framework's message; the document stays untitled and the list of
+// recent files gets nothing. Whatever can be opened is, without being read.
+TEST_F(Shell, AFileThatCannotBeOpenedIsReportedAndTheDocumentStaysAsItWas) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString vanished = dir.filePath(QStringLiteral("消えた.lum"));
+  const QString fifo = dir.filePath(QStringLiteral("pipe"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString socketPath = dir.filePath(QStringLiteral("socket"));
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const QByteArray socketName = QFile::encodeName(socketPath);
+  ASSERT_LT(static_cast<std::size_t>(socketName.size()), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socketName.constData(), static_cast<std::size_t>(socketName.size()));
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  struct Case {
+    const char* what;
+    QString path;
+    bool opens;
+  } cases[] = {
+      {"a file that does not exist", QStringLiteral("/nonexistent/zz.dat"), false},
+      {"a file that vanished after it was chosen", vanished, false},
+      {"a folder", dir.path(), false},
+      {"a socket", socketPath, false},
+      {"an empty name", QString(), false},
+      {"a FIFO nobody writes (never read, so never blocks)", fifo, true},
+      {"a device", QStringLiteral("/dev/zero"), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lumo::MainWindow w;
+    Asked asked;
+    asked.attach(w);
+    const QStringList recentBefore = w.recentFiles();
+    EXPECT_EQ(w.openDocument(c.path), c.opens);
+    if (c.opens) {
+      EXPECT_TRUE(asked.failures.isEmpty());
+      EXPECT_EQ(w.windowTitle(), QFileInfo(c.path).fileName() + QStringLiteral(" - Lumo"));
+      EXPECT_EQ(w.recentFiles().value(0), QFileInfo(c.path).absoluteFilePath());
+    } else {
+      ASSERT_EQ(asked.failures.size(), 1);
+      EXPECT_EQ(asked.failures[0].first, QStringLiteral("ﾄﾞｷｭﾒﾝﾄを開くことに失敗しました。"));
+      EXPECT_EQ(asked.failures[0].second, c.path);
+      EXPECT_EQ(w.windowTitle(), QStringLiteral("無題 - Lumo"));
+      EXPECT_EQ(w.recentFiles(), recentBefore);
+    }
+  }
+  ::close(fd);
+}
+
+// Saving writes an empty file, and never destroys what it did not write: over a file
+// with content it goes through Save As (whose dialog asks before replacing), a device
+// or FIFO is never replaced, and a failure is reported with the caption unchanged.
+TEST_F(Shell, SavingNeverDestroysWhatItDidNotWriteAndReportsAFailure) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString notes = dir.filePath(QStringLiteral("a.txt"));
+  const QString empty = dir.filePath(QStringLiteral("empty.lum"));
+  const QString fifo = dir.filePath(QStringLiteral("pipe"));
+  const QString linkToNotes = dir.filePath(QStringLiteral("link.txt"));
+  const QString linkToFifo = dir.filePath(QStringLiteral("link-pipe"));
+  const QString fresh = dir.filePath(QStringLiteral("新しい.lum"));
+  const QString vanishing = dir.filePath(QStringLiteral("gone.lum"));
+  const QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/x.lum"));
+
+  enum Asks { Direct, AsksSaveAs };
+  struct Case {
+    const char* what;
+    QString opened;       // "" for the untitled document
+    Asks asks;
+    QString answer;       // Save As's answer
+    QString writes;       // the file that ends up empty, "" for none
+    bool fails;
+    QString caption;      // afterwards
+  } cases[] = {
+      {"untitled: Save As", QString(), AsksSaveAs, fresh, fresh, false, "新しい.lum - Lumo"},
+      {"untitled: Save As cancelled", QString(), AsksSaveAs, QString(), QString(), false, "無題 - Lumo"},
+      {"a file with notes: Save As, cancelled", notes, AsksSaveAs, QString(), QString(), false, "a.txt - Lumo"},
+      {"a file with notes: Save As elsewhere", notes, AsksSaveAs, fresh, fresh, false, "新しい.lum - Lumo"},
+      {"a file with notes: replaced once the user said so", notes, AsksSaveAs, notes, notes, false, "a.txt - Lumo"},
+      {"a link to a file with notes", linkToNotes, AsksSaveAs, QString(), QString(), false, "link.txt - Lumo"},
+      {"an empty file: saved over directly", empty, Direct, QString(), empty, false, "empty.lum - Lumo"},
+      {"a file removed since it was opened", vanishing, Direct, QString(), vanishing, false, "gone.lum - Lumo"},
+      {"a FIFO: never replaced", fifo, AsksSaveAs, fifo, QString(), true, "pipe - Lumo"},
+      {"Save As onto a link to a FIFO", QString(), AsksSaveAs, linkToFifo, QString(), true, "無題 - Lumo"},
+      {"Save As onto a device", QString(), AsksSaveAs, QStringLiteral("/dev/full"), QString(), true, "無題 - Lumo"},
+      {"Save As into a folder that is not there", QString(), AsksSaveAs, missingFolder, QString(), true, "無題 - Lumo"},
+      {"Save As onto a folder", QString(), AsksSaveAs, dir.path(), QString(), true, "無題 - Lumo"},
+      {"a file nobody can write (/proc)", QStringLiteral("/proc/version"), Direct, QString(), QString(), true,
+       "version - Lumo"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Every case starts from the same files.
+    for (const QString& f : {notes, empty, fresh, vanishing, linkToNotes, linkToFifo}) QFile::remove(f);
+    ::unlink(QFile::encodeName(fifo).constData());
+    ASSERT_TRUE(writeFile(notes, "notes\n"));
+    ASSERT_TRUE(writeFile(empty, ""));
+    ASSERT_TRUE(writeFile(vanishing, ""));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(notes, linkToNotes));
+    ASSERT_TRUE(QFile::link(fifo, linkToFifo));
+
+    lumo::MainWindow w;
+    Asked asked;
+    asked.attach(w);
+    asked.answer = c.answer;
+    if (!c.opened.isEmpty()) ASSERT_TRUE(w.openDocument(c.opened));
+    if (c.opened == vanishing) QFile::remove(vanishing);
+    const QStringList recentBefore = w.recentFiles();
+    w.saveDocument();
+
+    EXPECT_EQ(asked.saveAs.size(), c.asks == AsksSaveAs ? 1 : 0);
+    if (c.asks == AsksSaveAs && !asked.saveAs.isEmpty())
+      EXPECT_EQ(asked.saveAs[0], c.opened.isEmpty() ? QStringLiteral("無題") : c.opened);
+    if (c.fails) {
+      ASSERT_EQ(asked.failures.size(), 1);
+      EXPECT_EQ(asked.failures[0].first, QStringLiteral("ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。"));
+      EXPECT_EQ(w.recentFiles(), recentBefore);
+    } else {
+      EXPECT_TRUE(asked.failures.isEmpty());
+    }
+    EXPECT_EQ(w.windowTitle(), c.caption);
+    if (!c.writes.isEmpty()) {
+      EXPECT_TRUE(QFileInfo(c.writes).isFile());
+      EXPECT_EQ(contentOf(c.writes), QByteArray());
+      EXPECT_EQ(w.recentFiles().value(0), QFileInfo(c.writes).absoluteFilePath());
+    }
+    if (c.writes != notes) EXPECT_EQ(contentOf(notes), QByteArray("notes\n"));
+    EXPECT_TRUE(QFileInfo(linkToNotes).isSymLink());
+    struct stat st {};
+    ASSERT_EQ(lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(QFileInfo(linkToFifo).isSymLink());
+    ASSERT_EQ(stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("no"))));
+  }
 }
 
 // Enter in an edit field ends a screen like its close box; on a focused push button it

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdint>
@@ -240,4 +241,58 @@ TEST(WindowEndToEnd, IconsEmptyCaptionsAndTheCapsLockIndicator) {
   ASSERT_TRUE(narrative) << "次へ did not open the narrative screen";
   EXPECT_EQ(property(x, *narrative, "_NET_WM_NAME"), QByteArray("_NET_WM_NAME(UTF8_STRING) ="));
   EXPECT_TRUE(property(x, *narrative, "_NET_WM_ICON").contains("Icon (48 x 48)"));
+}
+
+// Ctrl+S on a document opened from a file with notes in it: the Save As dialog comes up
+// instead of a silent overwrite, and cancelling it leaves the notes. A save that fails
+// (/proc) and a file that cannot be opened show the framework's message box.
+TEST(WindowEndToEnd, SavingOverNotesAsksAndFailuresShowAMessage) {
+  for (const char* tool : {"Xvfb", "xdotool", "xwd"})
+    ASSERT_TRUE(haveTool(tool)) << tool << " is missing: run scripts/setup.sh";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString notes = dir.filePath(QStringLiteral("a.txt"));
+  {
+    QFile f(notes);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("notes\n");
+  }
+  struct Case {
+    const char* what;
+    QString file;
+    QString caption;   // the main window's, before and after
+    bool save;         // press Ctrl+S
+    QString expected;  // the window that must come up
+  } cases[] = {
+      {"a file with notes", notes, QStringLiteral("^a.txt - Lumo$"), true, QStringLiteral("^名前を付けて保存$")},
+      {"a file nobody can write", QStringLiteral("/proc/version"), QStringLiteral("^version - Lumo$"), true,
+       QStringLiteral("^Lumo$")},
+      {"a file that is not there", QStringLiteral("/nonexistent/zz.dat"), QStringLiteral("^無題 - Lumo$"), false,
+       QStringLiteral("^Lumo$")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    XServer x;
+    ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
+    QTemporaryDir config;
+    ASSERT_TRUE(x.startLumo(config.path(), {c.file}));
+    const auto mainWindow = x.waitForWindow(c.caption);
+    ASSERT_TRUE(mainWindow) << "the main window did not appear";
+    if (c.save) {
+      const auto g = x.geometry(*mainWindow);
+      ASSERT_TRUE(g);
+      QThread::msleep(300);
+      ASSERT_TRUE(x.click(g->x + g->w / 2, g->y + g->h - 60));  // the start view's face: focus
+      ASSERT_TRUE(x.key(QStringLiteral("ctrl+s")));
+    }
+    ASSERT_TRUE(x.waitForWindow(c.expected)) << "no dialog or message came up";
+    QThread::msleep(300);
+    ASSERT_TRUE(x.key(QStringLiteral("Escape")));
+    EXPECT_TRUE(x.waitForNoWindow(c.expected));
+    EXPECT_TRUE(x.lumoRunning());
+    EXPECT_TRUE(x.waitForWindow(c.caption)) << "the caption changed";
+  }
+  QFile f(notes);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), QByteArray("notes\n"));
 }
