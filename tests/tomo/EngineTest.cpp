@@ -18,31 +18,6 @@ using namespace lumo::tomo;
 
 namespace {
 
-Settings small(PhantomKind kind) {
-  Settings s;
-  s.phantom = kind;
-  s.matrix = 64;
-  s.views = 60;
-  return s;
-}
-
-double sum(const std::vector<float>& v) { return std::accumulate(v.begin(), v.end(), 0.0); }
-
-double meanWithin(const Image& im, double r0Mm, double r1Mm) {
-  const double c = (im.n - 1) / 2.0;
-  double s = 0;
-  int k = 0;
-  for (int y = 0; y < im.n; ++y)
-    for (int x = 0; x < im.n; ++x) {
-      const double r = std::hypot(x - c, y - c) * im.pixelMm;
-      if (r >= r0Mm && r < r1Mm) {
-        s += im.at(x, y);
-        ++k;
-      }
-    }
-  return s / k;
-}
-
 bool allFinite(const Image& im) {
   for (float v : im.px)
     if (!std::isfinite(v)) return false;
