@@ -171,6 +171,7 @@ void Navigator::redirect(const std::string& screenClass) {
 }
 
 void Navigator::quit(int exitCode) {
+  if (!quitting_) exitCode_ = exitCode;
   quitting_ = true;
   if (sheet_) sheet_->reject();
   if (current_) current_->endWith("");

@@ -74,6 +74,8 @@ class Navigator {
 
   bool running() const { return running_; }
   bool quitting() const { return quitting_; }
+  // The status the first quit() asked for (0 until then).
+  int exitCode() const { return exitCode_; }
   ScreenWindow* current() { return current_; }
   SheetWindow* sheet() { return sheet_; }
   // The window the user sees on top: the sheet, the current screen, or none (start view).
@@ -93,6 +95,7 @@ class Navigator {
   SheetWindow* sheet_ = nullptr;
   bool running_ = false;
   bool quitting_ = false;
+  int exitCode_ = 0;
   int pendingSheetPage_ = -1;
   long long screensShown_ = 0;
 };

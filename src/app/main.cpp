@@ -305,6 +305,9 @@ int main(int argc, char** argv) {
   }
 
   int status = app.exec();
+  // Closing the windows may end the main loop with 0 before the queued exit with the
+  // runner's status is reached: a failure must never end as a success.
+  if (status == 0) status = window.navigator().exitCode();
   // The program ended (終了, close) with commands still to run: they were not done.
   if (runner && status == 0 && runner->commandsLeft() > 0) {
     const std::size_t left = runner->commandsLeft();
