@@ -27,9 +27,11 @@
 #include <cmath>
 
 #include "app/ScreenView.h"
+#include "lab/ConvergenceChart.h"
 #include "lab/ImagePanel.h"
 #include "lab/LabExport.h"
 #include "lab/LabLabels.h"
+#include "lab/ProfileChart.h"
 
 namespace lumo::lab {
 
@@ -113,9 +115,9 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
   // Right: curves and figures.
   auto* right = new QVBoxLayout;
-  profileChart_ = new QLabel(QStringLiteral("プロファイル"), this);
+  profileChart_ = new ProfileChart(this);
   profileChart_->setMinimumSize(380, 220);
-  convergenceChart_ = new QLabel(QStringLiteral("収束"), this);
+  convergenceChart_ = new ConvergenceChart(this);
   convergenceChart_->setMinimumSize(380, 220);
   figuresTable_ = new QTableWidget(this);
   figuresTable_->setMinimumSize(380, 160);
@@ -375,6 +377,8 @@ void LabWindow::startBuildUp() {
   buildUp_ = true;
   failure_.clear();
   growing_.clear();
+  convergenceChart_->clear();
+  convergenceChart_->setIterationRange(settings_.method == tomo::Method::Fbp ? 1 : settings_.iterations);
   shownStep_ = 0;
   totalSteps_ = 0;
   requestedGeneration_ = worker_.submit(settings_, LabWorker::Mode::BuildUp);
@@ -445,7 +449,10 @@ void LabWindow::onFrame(quint64 generation, std::shared_ptr<const LabFrame> fram
     progress_ = QStringLiteral("%1: 反復 %2 / %3").arg(settings_.method == tomo::Method::Osem ? "OSEM" : "MLEM")
                     .arg(iteration).arg(std::max(1, frame->total / subsets));
     if (subsets > 1) progress_ += QStringLiteral(" (サブ反復 %1 / %2)").arg(frame->index).arg(frame->total);
-    if (buildUp_) growing_.push_back({frame->iteration, frame->nrmse, frame->cv});
+    if (buildUp_) {
+      growing_.push_back({frame->iteration, frame->nrmse, frame->cv});
+      convergenceChart_->addPoint(frame->iteration, frame->nrmse, frame->cv);
+    }
   }
   if (buildUp_) progress_ = QStringLiteral("再構成の過程 - ") + progress_;
   progressLine_->setText(progress_);
@@ -522,6 +529,7 @@ void LabWindow::showResult() {
   }
   updateFigures();
   updateProfile();
+  updateConvergence();
 }
 
 void LabWindow::updateFigures() {
@@ -541,7 +549,30 @@ void LabWindow::updateFigures() {
   }
 }
 
-void LabWindow::updateProfile() {}
+void LabWindow::updateProfile() {
+  if (!result_) {
+    profileChart_->clear();
+    return;
+  }
+  const tomo::Image& s = result_->reconstruction.slice;
+  const double lengthMm = std::hypot(line_[2] - line_[0], line_[3] - line_[1]) * (s.n - 1) * s.pixelMm;
+  const bool truth = hasTruth(*result_->acquisition);
+  profileChart_->setProfiles(sliceProfile(), truth ? truthProfile() : std::vector<float>{}, lengthMm);
+  profileChart_->setCompared(keptProfile(), kept_ ? QStringLiteral("保持") : QString());
+}
+
+// The finished curve: NRMSE and CV of every iteration, FBP's as the flat reference.
+void LabWindow::updateConvergence() {
+  convergenceChart_->clear();
+  if (!result_) return;
+  const bool fbp = result_->settings.method == tomo::Method::Fbp;
+  convergenceChart_->setIterationRange(fbp ? 1 : result_->settings.iterations);
+  std::vector<ConvergenceChart::Point> points;
+  if (!fbp)
+    for (const tomo::IterationRecord& h : result_->reconstruction.history) points.push_back({double(h.iteration), h.nrmse, h.cv});
+  convergenceChart_->setPoints(points);
+  if (result_->fbpReference) convergenceChart_->setFbpReference(result_->fbpReference->nrmse, result_->fbpReference->cv);
+}
 
 int LabWindow::profileSamples() const { return result_ ? result_->reconstruction.slice.n : settings_.matrix; }
 

@@ -32,6 +32,9 @@ class QTableWidget;
 
 namespace lumo::lab {
 
+class ConvergenceChart;
+class ProfileChart;
+
 class LabWindow : public QWidget {
   Q_OBJECT
  public:
@@ -127,6 +130,7 @@ class LabWindow : public QWidget {
   void showSinogram(const tomo::Sinogram& s);
   void updateFigures();
   void updateProfile();
+  void updateConvergence();
   void updateButtons();
   void startBuildUp();
   void saveCsvDialog(const std::string& what);
@@ -169,8 +173,8 @@ class LabWindow : public QWidget {
   // The pictures: 0 truth, 1 sinogram, 2 slice, 3 error, 4 kept slice, 5 kept error.
   std::vector<QWidget*> panels_;
   QWidget* panelArea_ = nullptr;
-  QWidget* profileChart_ = nullptr;
-  QWidget* convergenceChart_ = nullptr;
+  ProfileChart* profileChart_ = nullptr;
+  ConvergenceChart* convergenceChart_ = nullptr;
   QTableWidget* figuresTable_ = nullptr;
   QLabel* progressLine_ = nullptr;
   QPushButton* playButton_ = nullptr;

@@ -15,8 +15,11 @@
 #include <set>
 
 #include "app/MainWindow.h"
+#include "lab/ConvergenceChart.h"
 #include "lab/LabTestSupport.h"
 #include "lab/LabWindow.h"
+#include "lab/ProfileChart.h"
+#include <QLineSeries>
 #include "model/tomo/Settings.h"
 
 namespace {
@@ -190,3 +193,42 @@ TEST(LabWindow, TheMainWindowsMenuOpensTheLab) {
 }
 
 }  // namespace
+
+// The curves show the worker's numbers: one convergence point per iteration with its
+// NRMSE and CV, FBP's figures as the reference, and the profile along the current line.
+TEST(LabWindow, TheChartsShowTheFiguresOfTheShownResult) {
+  LabWindow lab;
+  quick(lab);
+  ASSERT_EQ(lab.setSetting("method", "osem"), "");
+  ASSERT_EQ(lab.setSetting("iterations", "3"), "");
+  ASSERT_TRUE(waitForResult(lab));
+  auto* convergence = lab.findChild<lumo::lab::ConvergenceChart*>();
+  auto* profile = lab.findChild<lumo::lab::ProfileChart*>();
+  ASSERT_TRUE(convergence && profile);
+
+  const auto r = lab.result();
+  ASSERT_EQ(r->reconstruction.history.size(), 3u);
+  ASSERT_EQ(convergence->points().size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(convergence->points()[i].iteration, r->reconstruction.history[i].iteration);
+    EXPECT_DOUBLE_EQ(convergence->points()[i].nrmse, r->reconstruction.history[i].nrmse);
+    EXPECT_DOUBLE_EQ(convergence->points()[i].cv, r->reconstruction.history[i].cv);
+  }
+  ASSERT_TRUE(r->fbpReference.has_value());
+  EXPECT_DOUBLE_EQ(convergence->fbpNrmse(), r->fbpReference->nrmse);
+
+  // The profile follows the line the student moves: the central row, then a row near the top.
+  for (const double y : {0.5, 0.2}) {
+    lab.setProfileLine(0, y, 1, y);
+    const std::vector<float> expected = lab.sliceProfile();
+    ASSERT_EQ(profile->sliceSeries()->count(), int(expected.size())) << y;
+    for (int i = 0; i < int(expected.size()); ++i)
+      ASSERT_FLOAT_EQ(float(profile->sliceSeries()->at(i).y()), expected[i]) << y << " sample " << i;
+  }
+
+  // FBP has no iterations: only its flat reference remains.
+  ASSERT_EQ(lab.setSetting("method", "fbp"), "");
+  ASSERT_TRUE(waitForResult(lab));
+  EXPECT_TRUE(convergence->points().empty());
+  EXPECT_TRUE(std::isfinite(convergence->fbpNrmse()));
+}
