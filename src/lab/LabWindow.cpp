@@ -365,7 +365,6 @@ void LabWindow::recompute() {
   timer_.stop();
   buildUp_ = false;
   failure_.clear();
-  growing_.clear();
   shownStep_ = totalSteps_ = 0;
   requestedGeneration_ = worker_.submit(settings_, LabWorker::Mode::Live);
   progress_ = QStringLiteral("計算中...");
@@ -376,7 +375,6 @@ void LabWindow::recompute() {
 void LabWindow::startBuildUp() {
   buildUp_ = true;
   failure_.clear();
-  growing_.clear();
   convergenceChart_->clear();
   convergenceChart_->setIterationRange(settings_.method == tomo::Method::Fbp ? 1 : settings_.iterations);
   shownStep_ = 0;
@@ -449,10 +447,7 @@ void LabWindow::onFrame(quint64 generation, std::shared_ptr<const LabFrame> fram
     progress_ = QStringLiteral("%1: 反復 %2 / %3").arg(settings_.method == tomo::Method::Osem ? "OSEM" : "MLEM")
                     .arg(iteration).arg(std::max(1, frame->total / subsets));
     if (subsets > 1) progress_ += QStringLiteral(" (サブ反復 %1 / %2)").arg(frame->index).arg(frame->total);
-    if (buildUp_) {
-      growing_.push_back({frame->iteration, frame->nrmse, frame->cv});
-      convergenceChart_->addPoint(frame->iteration, frame->nrmse, frame->cv);
-    }
+    if (buildUp_) convergenceChart_->addPoint(frame->iteration, frame->nrmse, frame->cv);
   }
   if (buildUp_) progress_ = QStringLiteral("再構成の過程 - ") + progress_;
   progressLine_->setText(progress_);

@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -157,8 +156,6 @@ class LabWindow : public QWidget {
   int speed_ = 20;
   QTimer timer_;
   QString progress_;
-  // The growing convergence curve of a build-up: (iteration, nrmse, cv).
-  std::vector<std::array<double, 3>> growing_;
 
   // Profile line in fractions of the field of view, so it survives a matrix change.
   double line_[4] = {0, 0.5, 1, 0.5};

@@ -104,7 +104,9 @@ void ProfileChart::rebuild() {
   axisX_->setTickType(QValueAxis::TicksDynamic);
   axisX_->setTickAnchor(0);
   axisX_->setTickInterval(step);
-  axisX_->setLabelFormat(QStringLiteral("%.0f"));
+  // As many decimals as the ticks need: a short line (or none yet) has ticks below 1 mm.
+  const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 3);
+  axisX_->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
 }
 
 QString ProfileChart::readoutX(double x) const { return QStringLiteral("距離 %1 mm").arg(QString::number(x, 'f', 1)); }
