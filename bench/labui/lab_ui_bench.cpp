@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ClassicStyle.h"
 #include "lab/LabWindow.h"
 
 namespace {
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each line as soon as it is measured
   QApplication app(argc, argv);
-  QApplication::setStyle(QStringLiteral("Windows"));
+  QApplication::setStyle(new lumo::ClassicStyle);
   QFont f = QApplication::font();
   f.setFamilies({QStringLiteral("IPAPGothic")});
   QApplication::setFont(f);

@@ -12,8 +12,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
@@ -30,8 +28,9 @@
 #include <cstdio>
 #include <functional>
 
+#include "app/LabModule.h"
+#include "app/PrintModule.h"
 #include "draw/Bitmaps.h"
-#include "lab/LabWindow.h"
 
 namespace lumo {
 
@@ -199,7 +198,7 @@ void MainWindow::buildMenu() {
   QAction* openLab = lab->addAction(QStringLiteral("再構成ラボ(&R)..."));
   openLab->setObjectName(QStringLiteral("openLab"));
   openLab->setStatusTip(QStringLiteral("再構成ラボを開き、FBP と OSEM を試す"));
-  connect(openLab, &QAction::triggered, this, [this] { lab::LabWindow::open(this); });
+  connect(openLab, &QAction::triggered, this, &MainWindow::openLab);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   QAction* aboutAction = help->addAction(QStringLiteral("Lumo のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
@@ -306,16 +305,17 @@ void MainWindow::showKeyLocks(const std::optional<KeyLocks>& locks) {
   for (int i = 0; i < 4; ++i) indicators_[i]->setEnabled(on[i]);
 }
 
-void MainWindow::print() {
-  QPrinter printer;
-  QPrintDialog dialog(&printer, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  QPainter page;
-  if (!page.begin(&printer)) {
-    QMessageBox::warning(this, QStringLiteral("印刷"), QStringLiteral("印刷を開始できません"));
-    return;
+void MainWindow::print() { printWithDialog(this, QImage()); }
+
+QWidget* MainWindow::openLab() {
+  QString why;
+  LabModule* lab = labModule(&why);
+  if (!lab) {
+    QMessageBox::critical(this, QStringLiteral("再構成ラボ"),
+                          QStringLiteral("再構成ラボを読み込めません。\n%1").arg(why));
+    return nullptr;
   }
-  page.end();
+  return lab->openLab(this);
 }
 
 void MainWindow::updateCaption() { setWindowTitle(title_ + QStringLiteral(" - Lumo")); }

@@ -65,6 +65,9 @@ class MainWindow : public QMainWindow {
   void saveDocument();
   void about();
   void runMainMenu();
+  // Opens (or raises) the reconstruction lab; null, after a message box saying why,
+  // when its module cannot be loaded.
+  QWidget* openLab();
   // Prints the start view, which renders nothing of its own: a blank page, after Qt's
   // print dialog.
   void print();

@@ -3,10 +3,16 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QIconEngine>
 #include <QLibraryInfo>
+#include <QPainter>
+#include <QPixmap>
 #include <QTranslator>
 #include <QWidget>
 #include <QWindow>
+
+// Before X11's headers, whose macros (None, Status) would clash with Qt's.
+#include "draw/Bitmaps.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -21,6 +27,40 @@ Display* x11Display() {
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   return x11 ? x11->display() : nullptr;
 }
+
+// An icon whose picture is decoded the first time something draws it: where no window
+// shows an icon (the offscreen platform of scripts) it is never decoded at all.
+class DecodedOnUse : public QIconEngine {
+ public:
+  explicit DecodedOnUse(QString png) : png_(std::move(png)) {}
+  QIconEngine* clone() const override { return new DecodedOnUse(png_); }
+  QString key() const override { return QStringLiteral("DecodedOnUse"); }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return icon().pixmap(size, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return icon().actualSize(size, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return icon().availableSizes(mode, state);
+  }
+  bool isNull() override { return icon().isNull(); }
+
+ private:
+  const QIcon& icon() {
+    if (!decoded_) {
+      icon_ = QIcon(QPixmap::fromImage(draw::readImage(png_, "PNG")));
+      decoded_ = true;
+    }
+    return icon_;
+  }
+  QString png_;
+  QIcon icon_;
+  bool decoded_ = false;
+};
 
 }  // namespace
 
@@ -37,7 +77,7 @@ bool installFrameworkTranslations(QCoreApplication& app) {
 QIcon applicationIcon() {
   // One size: every window hands its icon to the window manager at start-up, each size
   // decoded and sent; the 48-pixel image serves the title bars and the about box.
-  return QIcon(QStringLiteral(":/icons/lumo-48.png"));
+  return QIcon(new DecodedOnUse(QStringLiteral(":/icons/lumo-48.png")));
 }
 
 void showEmptyCaption(QWidget* window) {

@@ -9,12 +9,15 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/Navigator.h"
 #include "app/ScreenView.h"
-#include "lab/LabScript.h"
+#include "app/LabModule.h"
+#include "app/Modules.h"
 #include "screens/Registry.h"
 
 namespace lumo {
@@ -242,8 +245,11 @@ std::vector<ScriptCommand> tourCommands(const std::string& directory) {
 }
 
 ScenarioRunner::ScenarioRunner(Navigator& navigator, ScreenView* startView, QWidget* mainWindow)
-    : navigator_(navigator), startView_(startView), mainWindow_(mainWindow),
-      lab_(std::make_unique<lab::LabScript>(mainWindow)) {}
+    : navigator_(navigator), startView_(startView), mainWindow_(mainWindow) {
+  // A lab opened before the script (lumo --lab) is the script's window from the start.
+  if (moduleLoaded("lab"))
+    if (LabModule* lab = labModule()) lab_ = lab->commands(mainWindow_);
+}
 
 ScenarioRunner::~ScenarioRunner() = default;
 
@@ -278,11 +284,11 @@ void ScenarioRunner::step() {
   }
   waits_ = 0;
   // The lab's run, play and step finish in its worker: wait for them without blocking.
-  if (lab_->waiting(next_ < commands_.size() ? &commands_[next_] : nullptr)) {
+  if (lab_ && lab_->waiting(next_ < commands_.size() ? &commands_[next_] : nullptr)) {
     QTimer::singleShot(5, this, &ScenarioRunner::step);
     return;
   }
-  if (const std::string e = lab_->takeError(); !e.empty()) {
+  if (const std::string e = lab_ ? lab_->takeError() : std::string(); !e.empty()) {
     std::fprintf(stderr, "lumo: %s\n", e.c_str());
     navigator_.quit(2);
     return;
@@ -309,9 +315,28 @@ void ScenarioRunner::step() {
   }
 }
 
+LabCommands* ScenarioRunner::labFor(const ScriptCommand& c) {
+  if (lab_) return lab_.get();
+  static const char* const ownVerbs[] = {"open", "type", "check", "uncheck", "press", "tab",
+                                         "key",  "close", "where", "snap",   "frame"};
+  const bool own = std::find(std::begin(ownVerbs), std::end(ownVerbs), c.verb) != std::end(ownVerbs);
+  const bool openLab = c.verb == "open" && !c.args.empty() && c.args[0] == "Lab";
+  // Opened from the menu meanwhile, asked for, or a command only the lab may know.
+  if (!moduleLoaded("lab") && !openLab && own) return nullptr;
+  QString why;
+  LabModule* lab = labModule(&why);
+  if (!lab) {
+    if (!openLab) return nullptr;  // an unknown command stays an unknown command
+    throw ScriptError("the reconstruction lab cannot be loaded (" + why.toStdString() + ") for '" + shown(c.line) +
+                      "'");
+  }
+  lab_ = lab->commands(mainWindow_);
+  return lab_.get();
+}
+
 void ScenarioRunner::execute(const ScriptCommand& c) {
-  if (lab_->takes(c)) {
-    if (const std::string e = lab_->execute(c); !e.empty()) throw ScriptError{e};
+  if (LabCommands* lab = labFor(c); lab && lab->takes(c)) {
+    if (const std::string e = lab->execute(c); !e.empty()) throw ScriptError{e};
     return;
   }
   const std::string& v = c.verb;

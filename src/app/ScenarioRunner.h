@@ -29,11 +29,9 @@
 
 namespace lumo {
 
+class LabCommands;
 class Navigator;
 class ScreenView;
-namespace lab {
-class LabScript;
-}
 
 struct ScriptCommand {
   std::string verb;
@@ -82,6 +80,9 @@ class ScenarioRunner : public QObject {
   void execute(const ScriptCommand& c);
   ScreenView* view();  // the screen or page the commands act on
   QWidget* window();
+  // The lab's commands when `c` may be one of them (lab/LabScript.h): the lab module is
+  // loaded only for a script that uses the lab. Null when `c` is none of its business.
+  LabCommands* labFor(const ScriptCommand& c);
 
   Navigator& navigator_;
   ScreenView* startView_;
@@ -89,8 +90,8 @@ class ScenarioRunner : public QObject {
   std::vector<ScriptCommand> commands_;
   std::size_t next_ = 0;
   int waits_ = 0;
-  // The reconstruction lab's commands (lab/LabScript.h).
-  std::unique_ptr<lab::LabScript> lab_;
+  // The reconstruction lab's commands, once the script or the program has used the lab.
+  std::unique_ptr<LabCommands> lab_;
 };
 
 }  // namespace lumo

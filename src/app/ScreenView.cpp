@@ -16,16 +16,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
 #include <stdexcept>
 
 #include "app/Platform.h"
+#include "app/PrintModule.h"
 #include "draw/Bitmaps.h"
 
 namespace lumo {
@@ -63,9 +61,21 @@ void paintFrameBorder(draw::Canvas& canvas, const DialogTemplate& tpl, const Con
 // the next sentence starts a new line. A break stands in for the run, so the lines are
 // the same whatever the width of the face.
 QString paragraphText(const QString& text) {
-  static const QRegularExpression padding(QStringLiteral("\u3000{8,} *"));
-  QString out = text;
-  out.replace(padding, QStringLiteral("\n"));
+  constexpr QChar wideSpace(0x3000);
+  QString out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size();) {
+    qsizetype end = i;
+    while (end < text.size() && text[end] == wideSpace) ++end;
+    if (end - i >= 8) {  // a run of padding, with the half-width spaces after it
+      while (end < text.size() && text[end] == QLatin1Char(' ')) ++end;
+      out += QLatin1Char('\n');
+    } else {
+      out += QStringView(text).mid(i, std::max<qsizetype>(end - i, 1));
+      end = std::max(end, i + 1);
+    }
+    i = end;
+  }
   return out;
 }
 
@@ -73,10 +83,12 @@ QString paragraphText(const QString& text) {
 // narrow for the text in this face, the runs of spaces are shortened (and at last made
 // half-width) until it fits, so every letter stays visible and evenly spaced.
 QString tightenSpacing(QString text, const QFontMetrics& metrics, int width) {
-  static const QRegularExpression run(QStringLiteral("\u3000+"));
   while (metrics.horizontalAdvance(text) > width) {
-    int longest = 0;
-    for (const auto& m : run.globalMatch(text)) longest = std::max(longest, static_cast<int>(m.capturedLength()));
+    int longest = 0, run = 0;
+    for (const QChar ch : text) {
+      run = ch == QChar(0x3000) ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
     if (longest == 0) break;
     if (longest > 1) {
       text.replace(QString(longest, QChar(0x3000)), QString(longest - 1, QChar(0x3000)));
@@ -396,20 +408,6 @@ QString writePng(const QImage& picture, const QString& path) {
   return {};
 }
 
-QString printPicture(const QImage& picture, QPrinter& printer) {
-  if (picture.isNull()) return QStringLiteral("印刷する画像がありません");
-  QPainter page;
-  if (!page.begin(&printer)) return QStringLiteral("印刷を開始できません");
-  const QRect area = page.viewport();
-  QSize size = picture.size();
-  size.scale(area.size(), Qt::KeepAspectRatio);
-  const QRect target(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
-                     size.width(), size.height());
-  page.drawImage(target, picture);
-  if (!page.end()) return QStringLiteral("印刷できませんでした");
-  return {};
-}
-
 void ScreenView::contextMenuEvent(QContextMenuEvent* event) {
   const int frameId = frameAt(event->pos());
   QMenu menu(this);
@@ -421,11 +419,7 @@ void ScreenView::contextMenuEvent(QContextMenuEvent* event) {
   // Taken before a dialog opens, so the picture is what was shown under the menu.
   const QImage picture = frameId ? framePicture(frameId) : snapshot();
   if (chosen == print) {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const QString error = printPicture(picture, printer);
-    if (!error.isEmpty()) QMessageBox::warning(this, QStringLiteral("印刷"), error);
+    printWithDialog(this, picture);
     return;
   }
   QString name = QString::fromStdString(class_.empty() ? std::string("Lumo") : class_);
@@ -483,8 +477,9 @@ model::ImageStore& ScreenView::documentImages() { return theDocumentImages(); }
 
 void ScreenView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (canvas_.width() < width() || canvas_.height() < height()) p.fillRect(rect(), qcolor(draw::colors::face));
-  p.drawImage(0, 0, canvas_.image());
+  if (canvas_.blank() || canvas_.width() < width() || canvas_.height() < height())
+    p.fillRect(rect(), qcolor(draw::colors::face));
+  if (!canvas_.blank()) p.drawImage(0, 0, canvas_.image());
 }
 
 }  // namespace lumo

@@ -13,8 +13,6 @@
 #include "screens/Registry.h"
 #include "screens/Screen.h"
 
-class QPrinter;
-
 namespace lumo {
 
 // Receives what a screen asks of the window around it.
@@ -45,10 +43,6 @@ QString savePicture(const QImage& picture, const QString& file);
 // `name`.png offered) and saves `picture` there; a failure is shown in a warning. Returns
 // true when the picture was written.
 bool askToSavePicture(QWidget* parent, const QImage& picture, const QString& name);
-
-// Prints a picture on one page of `printer`, as large as fits its printable area with
-// the proportions kept, pixels crisp. Returns "" on success, else what went wrong.
-QString printPicture(const QImage& picture, QPrinter& printer);
 
 class ScreenView : public QWidget, public ScreenHost {
   Q_OBJECT

@@ -1,5 +1,6 @@
 #include "draw/Bitmaps.h"
 
+#include <QImageReader>
 #include <QString>
 #include <map>
 #include <mutex>
@@ -12,9 +13,15 @@ QImage loadBitmap(int id) {
   std::lock_guard<std::mutex> lock(mutex);
   auto it = cache.find(id);
   if (it != cache.end()) return it->second;
-  QImage image(QStringLiteral(":/bitmaps/%1.bmp").arg(id), "BMP");
+  const QImage image = readImage(QStringLiteral(":/bitmaps/%1.bmp").arg(id), "BMP");
   cache.emplace(id, image);
   return image;
+}
+
+QImage readImage(const QString& path, const char* format) {
+  QImageReader reader(path, format);
+  reader.setAutoDetectImageFormat(false);
+  return reader.read();
 }
 
 }  // namespace lumo::draw

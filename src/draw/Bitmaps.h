@@ -9,4 +9,9 @@ namespace lumo::draw {
 // table); a null image when there is no such bitmap. Loaded once and then shared.
 QImage loadBitmap(int id);
 
+// A picture of a known format ("BMP", "PNG") from a file or resource, by Qt's built-in
+// reader only: a null image when it cannot be read. Never asks the image format plugins,
+// which Qt would otherwise load, every one, to ask whether the picture is theirs.
+QImage readImage(const QString& path, const char* format);
+
 }  // namespace lumo::draw

@@ -4,10 +4,10 @@
 
 namespace lumo::draw {
 
-Canvas::Canvas(int width, int height)
-    : image_(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32),
-      width_(image_.width()),
-      height_(image_.height()) {
+Canvas::Canvas(int width, int height) : width_(std::max(width, 1)), height_(std::max(height, 1)) {}
+
+void Canvas::makePixels() const {
+  image_ = QImage(width_, height_, QImage::Format_RGB32);
   image_.fill(toQRgb(colors::face));
 }
 
@@ -18,7 +18,7 @@ void Canvas::fill(int x0, int y0, int x1, int y1, Color c) {
   y1 = std::min(y1, height());
   const QRgb p = toQRgb(c);
   for (int y = y0; y < y1; ++y) {
-    QRgb* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+    QRgb* line = reinterpret_cast<QRgb*>(image().scanLine(y));
     std::fill(line + x0, line + std::max(x0, x1), p);
   }
 }

@@ -27,27 +27,27 @@
 #include <QWidget>
 #include <string>
 
+#include "app/LabModule.h"
 #include "app/ScenarioRunner.h"
 #include "lab/LabWindow.h"
 
 namespace lumo::lab {
 
-
-class LabScript {
+class LabScript : public LabCommands {
  public:
   // A lab already open (lumo --lab) is the runner's window from the start.
   explicit LabScript(QWidget* mainWindow)
       : mainWindow_(mainWindow), lab_(LabWindow::find(mainWindow)), active_(lab_ != nullptr) {}
 
   // True when `c` is the lab's to run (it then goes to execute()).
-  bool takes(const ScriptCommand& c);
+  bool takes(const ScriptCommand& c) override;
   // Runs a command; returns "" or a message naming what was wrong.
-  std::string execute(const ScriptCommand& c);
+  std::string execute(const ScriptCommand& c) override;
   // True while the last command has not finished, or while `next` (null at the end of
   // the script) needs a result that is still being computed: the runner waits and asks
   // again. A failure found while waiting is returned once by takeError().
-  bool waiting(const ScriptCommand* next);
-  std::string takeError();
+  bool waiting(const ScriptCommand* next) override;
+  std::string takeError() override;
   // "Lab" while the lab is the runner's window.
   bool active() const { return active_ && lab_; }
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/ScreenView.h"
+#include "app/print/PrintPlugin.h"
 #include "support/LumoProcess.h"
 
 namespace lumo {
