@@ -226,6 +226,15 @@ TEST(FiguresTable, OneColumnPerResultMissingFiguresReadNaShiAndTheCsvReadsBack) 
   table.setFigures(osem, QStringLiteral("値"));
   EXPECT_EQ(table.columnCount(), 1);
   EXPECT_EQ(table.rowCount(), 5);
+
+  // Rows show a region's own label where it has one, the CSV keeps the name; a result
+  // may say why its figures are missing.
+  FigureSet labelled{0.25, kNaN, {{"hot", 0.5, QStringLiteral("基底核")}}, {}, QStringLiteral("なし (真の分布がありません)")};
+  table.setFigures(labelled, QStringLiteral("値"));
+  ASSERT_EQ(table.rowCount(), 3);
+  EXPECT_EQ(table.rowLabel(2), QStringLiteral("CRC（基底核）"));
+  EXPECT_EQ(table.cellText(1, 0), QStringLiteral("なし (真の分布がありません)"));
+  EXPECT_EQ(parseCsv(table.toCsv())[3][0], "crc:hot");
   table.clearFigures();
   EXPECT_EQ(table.rowCount(), 0);
   EXPECT_EQ(table.toCsv(), "figure\n");
