@@ -58,6 +58,9 @@ class ImagePanel : public QWidget {
   void setFixedRange(draw::ValueRange range);
   // The range the image is shown with.
   draw::ValueRange range() const { return range_; }
+  // The range the image's own values would take in a mode (Fixed: the fixed range), e.g.
+  // to find one range for two panels.
+  draw::ValueRange dataRange(RangeMode mode) const;
   // The image in its colours, one pixel per image pixel (null without an image).
   const QImage& colouredImage() const { return coloured_; }
 
