@@ -73,5 +73,8 @@ double niceRange(double& lo, double& hi);
 // Sets an axis to the nice range around [lo, hi] with a tick and a label at every
 // multiple of its step, each with the decimals the step needs.
 void setNiceAxis(QValueAxis* axis, double lo, double hi);
+// Sets an axis to [lo, hi] with a tick and a label at every multiple of `step` (> 0) and
+// the decimals the step needs; safe whatever range and interval it had before.
+void setAxisTicks(QValueAxis* axis, double lo, double hi, double step);
 
 }  // namespace lumo::lab
