@@ -274,10 +274,10 @@ void LabWindow::buildMenu(QMenuBar* bar) {
   pic->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   connect(pic, &QAction::triggered, this, &LabWindow::saveWindowPicture);
   file->addSeparator();
-  const std::pair<const char*, const char*> csvs[] = {{"profile", "プロファイルを CSV で保存..."},
-                                                      {"convergence", "収束を CSV で保存..."},
-                                                      {"figures", "評価値を CSV で保存..."},
-                                                      {"slice", "再構成画像を CSV で保存..."}};
+  const std::pair<const char*, const char*> csvs[] = {{"profile", "プロファイルを CSV で保存(&P)..."},
+                                                      {"convergence", "収束を CSV で保存(&V)..."},
+                                                      {"figures", "評価値を CSV で保存(&G)..."},
+                                                      {"slice", "再構成画像を CSV で保存(&R)..."}};
   for (const auto& [what, text] : csvs) {
     const std::string w = what;
     connect(file->addAction(QString::fromUtf8(text)), &QAction::triggered, this, [this, w] { saveCsvDialog(w); });
