@@ -112,7 +112,7 @@ QString FiguresTable::rowLabel(int row) const {
 
 std::string FiguresTable::toCsv() const {
   std::string out = "figure";
-  for (const QString& t : titles_) out += ',' + csvField(t.toStdString());
+  for (const QString& t : titles_) out += ',' + csvField(QString(t).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString());
   out += '\n';
   for (const Row& r : rows_) {
     out += csvField(r.key);

@@ -42,7 +42,8 @@ class FiguresTable : public QTableWidget {
  public:
   explicit FiguresTable(QWidget* parent = nullptr);
 
-  // One column per result, titled (e.g. 「現在」 and 「比較」, or the methods). Rows: NRMSE,
+  // One column per result, titled (e.g. 「現在」 and 「比較」, or the methods; a line break
+  // in a title splits the header, and is a blank in the CSV). Rows: NRMSE,
   // ノイズ CV, CRC of each region, FWHM of each point source, in the first result's order
   // and then any the second adds; a figure a result lacks reads its set's `missing` text.
   void setFigures(const std::vector<FigureSet>& results, const QStringList& titles);

@@ -591,8 +591,8 @@ void LabWindow::updateFigures() {
   QStringList titles{QStringLiteral("現在")};
   if (kept_) {
     sets.push_back(figureSet(*kept_));
-    titles = QStringList{QStringLiteral("現在 (%1)").arg(methodLabel(result_->settings)),
-                         QStringLiteral("保持 (%1)").arg(methodLabel(kept_->settings))};
+    titles = QStringList{QStringLiteral("現在\n%1").arg(methodLabel(result_->settings)),
+                         QStringLiteral("保持\n%1").arg(methodLabel(kept_->settings))};
   }
   figuresTable_->setFigures(sets, titles);
 }
