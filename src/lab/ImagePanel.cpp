@@ -161,7 +161,7 @@ QPointF ImagePanel::clampToImage(const QPointF& p) const {
 }
 
 QLineF ImagePanel::centralRow() const {
-  const double c = (std::max(height_, 1) - 1) / 2.0;
+  const double c = height_ / 2;  // a whole row
   return QLineF(0, c, std::max(width_ - 1, 0), c);
 }
 

@@ -646,10 +646,12 @@ void LabWindow::setProfileLineMm(double X0, double Y0, double X1, double Y1) {
 
 std::array<double, 4> LabWindow::profileLineMm() const {
   if (lineMm_) return *lineMm_;
-  // The central row of the current slice, from the centre of its first pixel to its last.
+  // The central row of the current slice (the panel's: row n / 2), from the centre of its
+  // first pixel to its last.
   const int n = result_ ? result_->reconstruction.slice.n : settings_.matrix;
-  const double half = (n - 1) / 2.0 * (result_ ? pixelMmOf(result_->reconstruction.slice) : tomo::kFieldOfViewMm / n);
-  return {-half, 0, half, 0};
+  const double mm = result_ ? pixelMmOf(result_->reconstruction.slice) : tomo::kFieldOfViewMm / n;
+  const double c = (n - 1) / 2.0, Y = (c - n / 2) * mm;
+  return {-c * mm, Y, c * mm, Y};
 }
 
 double LabWindow::profileLengthMm() const {
