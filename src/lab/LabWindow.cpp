@@ -473,6 +473,10 @@ void LabWindow::onResult(quint64 generation, std::shared_ptr<const LabResult> re
   }
   result_ = std::move(result);
   shownGeneration_ = generation;
+  if (compareButton_ && compareButton_->isChecked() && !kept_) {
+    kept_ = result_;
+    for (int i = 4; i < 6; ++i) panels_[i]->setVisible(true);
+  }
   if (buildUp_) {
     timer_.stop();
     buildUp_ = false;
@@ -689,6 +693,7 @@ void LabWindow::setComparing(bool on) {
     compareButton_->setChecked(on);  // comes back here through toggled
     return;
   }
+  // Turned on before any result: the first one to arrive is kept (onResult).
   kept_ = on ? result_ : nullptr;
   for (int i = 4; i < 6; ++i) panels_[i]->setVisible(kept_ != nullptr);
   showResult();

@@ -81,7 +81,8 @@ class LabWindow : public QWidget {
   // The colour scale of the pictures by its script name: rainbow, grey, hot.
   bool setColourScale(const std::string& name);
 
-  // Comparison: keeps the current result beside the next ones.
+  // Comparison: keeps the current result beside the next ones (turned on before the
+  // first result, that result when it arrives).
   void setComparing(bool on);
   bool comparing() const { return kept_ != nullptr; }
   std::shared_ptr<const LabResult> keptResult() const { return kept_; }

@@ -103,6 +103,20 @@ TEST(LabCompare, KeptAndCurrentSlicesShareOneColourRangeAndSoDoTheirErrors) {
   EXPECT_DOUBLE_EQ(error->range().hi, largestMagnitude(current->error.px));
 }
 
+// 「比較」 pressed while the first result is still computing keeps that result when it comes.
+TEST(LabCompare, ComparingBeforeTheFirstResultKeepsThatResult) {
+  LabWindow lab;
+  lab.setComparing(true);
+  EXPECT_FALSE(lab.comparing());
+  ASSERT_TRUE(waitForResult(lab));
+  ASSERT_TRUE(lab.comparing());
+  EXPECT_EQ(lab.keptResult(), lab.result());
+  EXPECT_TRUE(panelNamed(lab, "kept-slice")->isVisibleTo(&lab));
+  set(lab, {{"method", "fbp"}});
+  EXPECT_NE(lab.keptResult(), lab.result());
+  EXPECT_EQ(lab.keptResult()->settings.method, tomo::Method::Osem);
+}
+
 // Where a profile crosses half its plateau (the mean of its middle fifth), rising first and
 // falling last, in millimetres from the line's start.
 std::pair<double, double> halfMaximumEdges(const std::vector<float>& v, double lengthMm) {

@@ -110,6 +110,21 @@ TEST(LabScript, LabOptionOpensTheLabForTheScriptAndItsPicture) {
   EXPECT_GE(slice.width(), 64);
 }
 
+// `compare on` straight after a setting keeps that setting's result, not whatever was
+// shown while it computed (or nothing, before the first result).
+TEST(LabScript, CompareOnRightAfterASettingKeepsThatSettingsResult) {
+  QTemporaryDir dir;
+  const QString figures = dir.filePath("f.csv");
+  const auto r = runScript(QStringLiteral("open Lab; set matrix 64; set views 24; set method fbp; compare on; "
+                                          "set method mlem; set iterations 2; export figures %1")
+                               .arg(figures)
+                               .toStdString());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::string header;
+  readCsv(figures, true, &header);
+  EXPECT_EQ(header, "figure,現在 MLEM 2回,保持 FBP");
+}
+
 // The build-up and 「比較」 from a script: `step N` shows the slice after N steps and the
 // next `step` moves it on; `play` runs to the end; the kept FBP result stays beside OSEM
 // and both land in the figures.
