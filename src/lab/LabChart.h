@@ -33,6 +33,7 @@ class LabChart : public QChartView {
 
   // The chart as shown, one image pixel per widget pixel at every display scale.
   QImage picture();
+  QSize sizeHint() const override { return QSize(380, 240); }
 
   // The readout under the pointer: shown over the plot area, with the x value (of the
   // nearest point of any curve) and the value of each curve there, one line each.

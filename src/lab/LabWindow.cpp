@@ -99,7 +99,6 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   for (int i = 0; i < 6; ++i) {
     auto* box = new ImagePanel(QString::fromUtf8(kPanelTitles[i]), panelArea_);
     box->setSaveName(QString::fromStdString(panelNames()[i]));
-    box->setMinimumSize(320, 300);
     if (i == 3 || i == 5) box->setRangeMode(ImagePanel::RangeMode::Symmetric);
     panels_.push_back(box);
     grid->addWidget(box, i % 2 == 0 ? 0 : 1, i < 2 ? 0 : i < 4 ? 1 : 2);
@@ -124,14 +123,17 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   // Right: curves and figures.
   auto* right = new QVBoxLayout;
   profileChart_ = new ProfileChart(this);
-  profileChart_->setMinimumSize(380, 220);
+  // The curves and the table are 380 pixels wide when the window has the room and may
+  // give way to 300 (a 1366 x 768 laptop shows the lab whole, comparing too); the pictures
+  // shrink down to one screen pixel per image pixel.
+  profileChart_->setMinimumSize(300, 200);
   convergenceChart_ = new ConvergenceChart(this);
-  convergenceChart_->setMinimumSize(380, 220);
+  convergenceChart_->setMinimumSize(300, 200);
   profileChart_->setSaveName(QStringLiteral("profile"));
   convergenceChart_->setSaveName(QStringLiteral("convergence"));
   figuresTable_ = new FiguresTable(this);
   figuresTable_->setSaveName(QStringLiteral("figures"));
-  figuresTable_->setMinimumSize(380, 160);
+  figuresTable_->setMinimumSize(300, 140);
   right->addWidget(profileChart_, 1);
   right->addWidget(convergenceChart_, 1);
   right->addWidget(figuresTable_, 1);
