@@ -117,6 +117,26 @@ TEST(LabCompare, ComparingBeforeTheFirstResultKeepsThatResult) {
   EXPECT_EQ(lab.keptResult()->settings.method, tomo::Method::Osem);
 }
 
+// Six pictures, two charts and the table fit a 1366 x 768 laptop's screen (less a panel of
+// the desktop), each picture whole inside its panel.
+TEST(LabCompare, TheComparingWindowFitsALaptopScreen) {
+  LabWindow lab;
+  lab.show();
+  set(lab, {{"matrix", "128"}});
+  lab.setComparing(true);
+  set(lab, {{"method", "fbp"}});
+  const QSize least = lab.minimumSizeHint();
+  EXPECT_LE(least.width(), 1366);
+  EXPECT_LE(least.height(), 720);
+  lab.resize(least.expandedTo(QSize(1366, 720)).boundedTo(QSize(1366, 720)));
+  QCoreApplication::processEvents();
+  for (const char* name : {"truth", "sinogram", "slice", "error", "kept-slice", "kept-error"}) {
+    ImagePanel* p = panelNamed(lab, name);
+    ASSERT_TRUE(p && p->isVisible()) << name;
+    EXPECT_TRUE(p->rect().contains(p->imageRect())) << name << ": the picture is cut";
+  }
+}
+
 // Where a profile crosses half its plateau (the mean of its middle fifth), rising first and
 // falling last, in millimetres from the line's start.
 std::pair<double, double> halfMaximumEdges(const std::vector<float>& v, double lengthMm) {
