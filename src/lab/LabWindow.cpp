@@ -464,6 +464,8 @@ void LabWindow::onFrame(quint64 generation, std::shared_ptr<const LabFrame> fram
     showSinogram(frame->acquisition->sinogram);
   }
   showImage(2, frame->partial);
+  // The frames are the newest settings' work, whatever the last result was.
+  panel(2)->setTitle(QString::fromUtf8(kPanelTitles[2]) + QStringLiteral(" (%1)").arg(methodLabel(settings_)));
   shareRanges();
   emit frameShown(frame->index, frame->total);
 }

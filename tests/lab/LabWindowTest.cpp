@@ -18,6 +18,7 @@
 
 #include "app/MainWindow.h"
 #include "lab/ConvergenceChart.h"
+#include "lab/ImagePanel.h"
 #include "lab/LabTestSupport.h"
 #include "lab/LabWindow.h"
 #include "lab/ProfileChart.h"
@@ -255,4 +256,25 @@ TEST(LabWindow, TheFirstProfileRunsAlongTheMiddleRowThroughThePointSources) {
   EXPECT_FLOAT_EQ(*std::max_element(along.begin(), along.end()), peak);
   const std::array<double, 4> mm = lab.profileLineMm();
   EXPECT_NEAR(mm[1], (31.5 - 32) * 420.0 / 64, 1e-9);  // half a pixel below the centre
+}
+
+// The slice's title names the method of the picture under it: the last result's, and a
+// newer method's as soon as its build-up shows a frame.
+TEST(LabWindow, TheSliceTitleNamesTheMethodOfThePictureShown) {
+  LabWindow lab;
+  quick(lab);
+  auto slicePanel = [&] {
+    for (auto* p : lab.findChildren<lumo::lab::ImagePanel*>())
+      if (p->saveName() == QStringLiteral("slice")) return p;
+    return static_cast<lumo::lab::ImagePanel*>(nullptr);
+  };
+  ASSERT_TRUE(slicePanel());
+  EXPECT_EQ(slicePanel()->title(), QStringLiteral("再構成画像 (OSEM 2回×4)"));
+  ASSERT_EQ(lab.setSetting("method", "fbp"), "");
+  lab.step();
+  ASSERT_TRUE(waitUntil([&] { return lab.shownStep() >= 1; }, 20000));
+  EXPECT_EQ(slicePanel()->title(), QStringLiteral("再構成画像 (FBP)"));
+  lab.advanceToEnd();
+  ASSERT_TRUE(waitForResult(lab));
+  EXPECT_EQ(slicePanel()->title(), QStringLiteral("再構成画像 (FBP)"));
 }
