@@ -136,10 +136,7 @@ void ConvergenceChart::updateRanges() {
   // Ticks on whole iterations, a round number of them apart.
   double l0 = 0, l1 = last;
   const double step = std::max(1.0, niceRange(l0, l1));
-  axisX_->setRange(0, last);
-  axisX_->setTickType(QValueAxis::TicksDynamic);
-  axisX_->setTickAnchor(0);
-  axisX_->setTickInterval(step);
+  setAxisTicks(axisX_, 0, last, step);
   // Both values from zero: a student reads how far each has fallen or grown.
   setNiceAxis(axisNrmse_, 0, nHi > 0 ? nHi : 1);
   setNiceAxis(axisCv_, 0, cHi > 0 ? cHi : 1);

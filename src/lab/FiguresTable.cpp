@@ -16,9 +16,12 @@ namespace {
 
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
-QString shown(double v, int decimals) {
-  return std::isfinite(v) ? QString::number(v, 'f', decimals) : QStringLiteral("なし");
+QString shown(double v, int decimals, const QString& missing) {
+  if (std::isfinite(v)) return QString::number(v, 'f', decimals);
+  return missing.isEmpty() ? QStringLiteral("なし") : missing;
 }
+
+QString labelOf(const FigureSet::Named& n) { return n.label.isEmpty() ? QString::fromStdString(n.name) : n.label; }
 
 }  // namespace
 
@@ -52,8 +55,11 @@ void FiguresTable::setFigures(const std::vector<FigureSet>& results, const QStri
   const std::size_t columns = results.size();
   rows_.clear();
   titles_.clear();
-  for (std::size_t c = 0; c < columns; ++c)
+  missing_.clear();
+  for (std::size_t c = 0; c < columns; ++c) {
     titles_ << (static_cast<qsizetype>(c) < titles.size() ? titles[static_cast<qsizetype>(c)] : QStringLiteral("値"));
+    missing_ << results[c].missing;
+  }
 
   auto row = [&](const std::string& key, const QString& label, int decimals) -> Row& {
     for (Row& r : rows_)
@@ -70,12 +76,12 @@ void FiguresTable::setFigures(const std::vector<FigureSet>& results, const QStri
     row("nrmse", {}, 3).values[c] = f.nrmse;
     row("cv", {}, 3).values[c] = f.cv;
     for (const auto& r : f.crc)
-      row("crc:" + r.name, QStringLiteral("CRC（%1）").arg(QString::fromStdString(r.name)), 3).values[c] = r.value;
+      row("crc:" + r.name, QStringLiteral("CRC（%1）").arg(labelOf(r)), 3).values[c] = r.value;
   }
   // Point sources after the regions, whichever result names them.
   for (std::size_t c = 0; c < columns; ++c)
     for (const auto& p : results[c].fwhmMm)
-      row("fwhm_mm:" + p.name, QStringLiteral("FWHM（%1）mm").arg(QString::fromStdString(p.name)), 1).values[c] =
+      row("fwhm_mm:" + p.name, QStringLiteral("FWHM（%1）mm").arg(labelOf(p)), 1).values[c] =
           p.value;
 
   clear();
@@ -86,7 +92,8 @@ void FiguresTable::setFigures(const std::vector<FigureSet>& results, const QStri
     const Row& data = rows_[static_cast<std::size_t>(r)];
     setVerticalHeaderItem(r, new QTableWidgetItem(data.label));
     for (int c = 0; c < columnCount(); ++c) {
-      auto* item = new QTableWidgetItem(shown(data.values[static_cast<std::size_t>(c)], data.decimals));
+      auto* item = new QTableWidgetItem(
+          shown(data.values[static_cast<std::size_t>(c)], data.decimals, missing_[static_cast<qsizetype>(c)]));
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       setItem(r, c, item);
     }
@@ -98,9 +105,14 @@ QString FiguresTable::cellText(int row, int column) const {
   return i ? i->text() : QString();
 }
 
+QString FiguresTable::rowLabel(int row) const {
+  const QTableWidgetItem* i = verticalHeaderItem(row);
+  return i ? i->text() : QString();
+}
+
 std::string FiguresTable::toCsv() const {
   std::string out = "figure";
-  for (const QString& t : titles_) out += ',' + csvField(t.toStdString());
+  for (const QString& t : titles_) out += ',' + csvField(QString(t).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString());
   out += '\n';
   for (const Row& r : rows_) {
     out += csvField(r.key);

@@ -13,22 +13,26 @@ namespace lumo::lab {
 // One result's figures, as the table shows them.
 struct FigureSet {
   struct Named {
-    std::string name;  // UTF-8, as the phantom names its region or point source
+    std::string name;  // UTF-8, as the phantom names its region or point source (the CSV's key)
     double value;
+    QString label = {};  // what the table calls it; "" shows the name
   };
   double nrmse = 0, cv = 0;
   std::vector<Named> crc;      // per region
   std::vector<Named> fwhmMm;   // per point source, millimetres
+  // What this result's missing figures read, e.g. why there are none; "" reads 「なし」.
+  QString missing = {};
 
   // From the engine's figures (anything with nrmse, cv, crc[i].name/.crc and
-  // fwhm[i].name/.fwhmMm), without this header needing the engine's.
-  template <class Figures>
-  static FigureSet from(const Figures& f) {
+  // fwhm[i].name/.fwhmMm), without this header needing the engine's; `label` names a
+  // region or point source for the table (std::string -> QString).
+  template <class Figures, class Label>
+  static FigureSet from(const Figures& f, Label label) {
     FigureSet s;
     s.nrmse = f.nrmse;
     s.cv = f.cv;
-    for (const auto& r : f.crc) s.crc.push_back({r.name, r.crc});
-    for (const auto& p : f.fwhm) s.fwhmMm.push_back({p.name, p.fwhmMm});
+    for (const auto& r : f.crc) s.crc.push_back({r.name, r.crc, label(r.name)});
+    for (const auto& p : f.fwhm) s.fwhmMm.push_back({p.name, p.fwhmMm, label(p.name)});
     return s;
   }
 };
@@ -38,15 +42,17 @@ class FiguresTable : public QTableWidget {
  public:
   explicit FiguresTable(QWidget* parent = nullptr);
 
-  // One column per result, titled (e.g. 「現在」 and 「比較」, or the methods). Rows: NRMSE,
+  // One column per result, titled (e.g. 「現在」 and 「比較」, or the methods; a line break
+  // in a title splits the header, and is a blank in the CSV). Rows: NRMSE,
   // ノイズ CV, CRC of each region, FWHM of each point source, in the first result's order
-  // and then any the second adds; a figure a result lacks reads 「なし」.
+  // and then any the second adds; a figure a result lacks reads its set's `missing` text.
   void setFigures(const std::vector<FigureSet>& results, const QStringList& titles);
   void setFigures(const FigureSet& result, const QString& title = QStringLiteral("値"));
   void clearFigures();
 
-  // The shown text of a cell (for tests and the runner).
+  // The shown text of a cell and of a row's label (for tests and the runner).
   QString cellText(int row, int column) const;
+  QString rowLabel(int row) const;
 
   // "figure,<title 1>[,<title 2>]", then one line per row: nrmse, cv, crc:<name>,
   // fwhm_mm:<name>, with the numbers in full (%.9g); a missing figure is an empty field.
@@ -68,6 +74,7 @@ class FiguresTable : public QTableWidget {
     std::vector<double> values;  // one per column, NaN when missing
   };
   std::vector<Row> rows_;
+  QStringList missing_;  // per column
   QStringList titles_;
   QString saveName_;
 };

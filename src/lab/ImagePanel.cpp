@@ -103,12 +103,17 @@ void ImagePanel::setFixedRange(draw::ValueRange range) {
   update();
 }
 
-void ImagePanel::recolour() {
-  switch (mode_) {
-    case RangeMode::Full: range_ = draw::rangeOf(values_); break;
-    case RangeMode::Symmetric: range_ = draw::symmetricRangeOf(values_); break;
-    case RangeMode::Fixed: range_ = fixed_; break;
+draw::ValueRange ImagePanel::dataRange(RangeMode mode) const {
+  switch (mode) {
+    case RangeMode::Full: return draw::rangeOf(values_);
+    case RangeMode::Symmetric: return draw::symmetricRangeOf(values_);
+    case RangeMode::Fixed: break;
   }
+  return fixed_;
+}
+
+void ImagePanel::recolour() {
+  range_ = dataRange(mode_);
   coloured_ = hasImage() ? draw::toImage(values_, width_, height_, scale_, range_) : QImage();
 }
 
@@ -156,7 +161,7 @@ QPointF ImagePanel::clampToImage(const QPointF& p) const {
 }
 
 QLineF ImagePanel::centralRow() const {
-  const double c = (std::max(height_, 1) - 1) / 2.0;
+  const double c = height_ / 2;  // a whole row
   return QLineF(0, c, std::max(width_ - 1, 0), c);
 }
 

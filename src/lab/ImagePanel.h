@@ -58,6 +58,9 @@ class ImagePanel : public QWidget {
   void setFixedRange(draw::ValueRange range);
   // The range the image is shown with.
   draw::ValueRange range() const { return range_; }
+  // The range the image's own values would take in a mode (Fixed: the fixed range), e.g.
+  // to find one range for two panels.
+  draw::ValueRange dataRange(RangeMode mode) const;
   // The image in its colours, one pixel per image pixel (null without an image).
   const QImage& colouredImage() const { return coloured_; }
 
@@ -73,7 +76,8 @@ class ImagePanel : public QWidget {
 
   // The profile line, in image coordinates. Off by default; when on, and whenever an
   // image of a new size arrives, it starts as the central row, (0, c) to (w - 1, c) with
-  // c = (h - 1) / 2. Ends are kept inside the image.
+  // c = h / 2 (whole: of the two middle rows of an even height, the lower one), so the
+  // profile reads the pixels of one row, not the mean of two. Ends are kept inside the image.
   void setProfileEnabled(bool on);
   bool profileEnabled() const { return profileEnabled_; }
   QLineF profileLine() const { return line_; }

@@ -64,14 +64,23 @@ double niceRange(double& lo, double& hi) {
   return step;
 }
 
-void setNiceAxis(QValueAxis* axis, double lo, double hi) {
-  const double step = niceRange(lo, hi);
+void setAxisTicks(QValueAxis* axis, double lo, double hi, double step) {
+  // Qt Charts lays the axis out again at each change. A wider range under the old, finer
+  // interval would be laid out with billions of ticks first (a profile of values near 1e-16
+  // followed by one of counts hung the window), so the axis counts a fixed few ticks
+  // while range and interval change together.
+  axis->setTickType(QValueAxis::TicksFixed);
   axis->setRange(lo, hi);
-  axis->setTickType(QValueAxis::TicksDynamic);
   axis->setTickAnchor(0);
   axis->setTickInterval(step);
+  axis->setTickType(QValueAxis::TicksDynamic);
   const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 6);
   axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+}
+
+void setNiceAxis(QValueAxis* axis, double lo, double hi) {
+  const double step = niceRange(lo, hi);
+  setAxisTicks(axis, lo, hi, step);
 }
 
 LabChart::LabChart(QWidget* parent) : QChartView(new QChart, parent) {

@@ -33,6 +33,7 @@ class LabChart : public QChartView {
 
   // The chart as shown, one image pixel per widget pixel at every display scale.
   QImage picture();
+  QSize sizeHint() const override { return QSize(380, 240); }
 
   // The readout under the pointer: shown over the plot area, with the x value (of the
   // nearest point of any curve) and the value of each curve there, one line each.
@@ -73,5 +74,8 @@ double niceRange(double& lo, double& hi);
 // Sets an axis to the nice range around [lo, hi] with a tick and a label at every
 // multiple of its step, each with the decimals the step needs.
 void setNiceAxis(QValueAxis* axis, double lo, double hi);
+// Sets an axis to [lo, hi] with a tick and a label at every multiple of `step` (> 0) and
+// the decimals the step needs; safe whatever range and interval it had before.
+void setAxisTicks(QValueAxis* axis, double lo, double hi, double step);
 
 }  // namespace lumo::lab

@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cmath>
 
-#include "lab/LabLabels.h"
 #include "lab/LabWindow.h"
 
 namespace lumo::lab {
@@ -23,39 +22,7 @@ void appendImage(std::string& out, const std::vector<float>& px, int width, int 
   }
 }
 
-std::string regionKey(const std::string& name) {
-  std::string k = name;
-  std::replace(k.begin(), k.end(), ',', ' ');
-  return k;
-}
-
 }  // namespace
-
-std::vector<FigureRow> figureRows(const LabResult* current, const LabResult* kept) {
-  std::vector<FigureRow> rows;
-  const double nan = std::nan("");
-  if (!current) return rows;
-  const tomo::Figures& f = current->figures;
-  const tomo::Figures* k = kept ? &kept->figures : nullptr;
-  rows.push_back({QStringLiteral("NRMSE"), "nrmse", f.nrmse, k ? k->nrmse : nan, 4});
-  rows.push_back({QStringLiteral("雑音 CV"), "cv", f.cv, k ? k->cv : nan, 4});
-  for (const tomo::RegionFigure& r : f.crc) {
-    double kv = nan;
-    if (k)
-      for (const tomo::RegionFigure& o : k->crc)
-        if (o.name == r.name) kv = o.crc;
-    rows.push_back({QStringLiteral("CRC ") + regionLabel(r.name), "crc:" + regionKey(r.name), r.crc, kv, 3});
-  }
-  for (const tomo::PointFigure& p : f.fwhm) {
-    double kv = nan;
-    if (k)
-      for (const tomo::PointFigure& o : k->fwhm)
-        if (o.name == p.name) kv = o.fwhmMm;
-    rows.push_back({QStringLiteral("FWHM ") + regionLabel(p.name) + QStringLiteral(" (mm)"),
-                    "fwhm:" + regionKey(p.name), p.fwhmMm, kv, 2});
-  }
-  return rows;
-}
 
 const std::vector<std::string>& csvKinds() {
   static const std::vector<std::string> kinds = {"truth",   "sinogram",    "slice",  "error",
@@ -111,13 +78,7 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
       out += '\n';
     }
   } else if (what == "figures") {
-    const auto kept = lab.keptResult();
-    out = kept ? "figure,current,kept\n" : "figure,current\n";
-    for (const FigureRow& row : figureRows(r.get(), kept.get())) {
-      out += row.key + ',' + csvNumber(row.current);
-      if (kept) out += ',' + csvNumber(row.kept);
-      out += '\n';
-    }
+    out = lab.figuresCsv();  // the table as shown, one column per result
   }
   return out;
 }

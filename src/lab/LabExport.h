@@ -6,7 +6,9 @@
 //                         iteration (a single line with iteration 0 for FBP)
 //   profile               sample,slice,truth (and kept when comparing)
 //   convergence           iteration,nrmse,cv,fbp_nrmse,fbp_cv
-//   figures               figure,current (and kept when comparing)
+//   figures               the figures table as shown: figure,<column title> (a second
+//                         column when comparing), then nrmse, cv, crc:<region>,
+//                         fwhm_mm:<point source> (lab/FiguresTable.h)
 // Numbers carry nine significant digits ("%.9g"); a value that is not available is left
 // empty (lab/CsvFile.h).
 #include <QString>
@@ -20,15 +22,6 @@ namespace lumo::lab {
 class LabWindow;
 struct LabResult;
 
-
-// One row of the figures-of-merit table.
-struct FigureRow {
-  QString name;        // Japanese, as the table shows it
-  std::string key;     // for CSV: nrmse, cv, crc:<region>, fwhm:<source>
-  double current = 0, kept = 0;
-  int decimals = 3;
-};
-std::vector<FigureRow> figureRows(const LabResult* current, const LabResult* kept);
 
 // The CSV text of one of the kinds above, "" with `error` set when there is nothing to
 // write (no result yet, an unknown kind).

@@ -1,5 +1,6 @@
 #include "lab/LabLabels.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -90,6 +91,18 @@ QString regionLabel(const std::string& name) {
   if (name.size() > 3 && name.compare(name.size() - 3, 3, " cm") == 0)
     return QStringLiteral("中心から ") + QString::fromStdString(name);
   return QString::fromStdString(name);
+}
+
+QString methodLabel(const tomo::Settings& s) {
+  switch (s.method) {
+    case tomo::Method::Fbp:
+      return QStringLiteral("FBP");
+    case tomo::Method::Mlem:
+      return QStringLiteral("MLEM %1回").arg(s.iterations);
+    case tomo::Method::Osem:
+      return QStringLiteral("OSEM %1回×%2").arg(s.iterations).arg(std::max(1, std::min(s.subsets, s.views)));
+  }
+  return {};
 }
 
 QString groupTitle(SettingGroup group) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <string>
 
+#include "model/tomo/Settings.h"
+
 namespace lumo::lab {
 
 enum class SettingGroup { Acquisition, Reconstruction, PostProcessing };
@@ -24,5 +26,8 @@ QString groupTitle(SettingGroup group);
 // The Japanese name of a phantom's region or point source (the engine's name when the
 // window knows none), e.g. "basal ganglia" -> 基底核, "rods 4.8 mm" -> ロッド 4.8 mm.
 QString regionLabel(const std::string& name);
+// A result's method in a few words, to tell two results apart when comparing: 「FBP」,
+// 「MLEM 20回」, 「OSEM 4回×10」 (iterations x the subsets used, never more than the views).
+QString methodLabel(const tomo::Settings& settings);
 
 }  // namespace lumo::lab

@@ -140,8 +140,11 @@ std::string LabScript::execute(const ScriptCommand& c) {
 
 bool LabScript::waiting(const ScriptCommand* next) {
   if (wait_ == Wait::None) {
-    // An export writes the result of the newest settings: it waits for it.
-    if (next && next->verb == "export" && lab_ && lab_->computing() && !lab_->buildingUp()) wait_ = Wait::Result;
+    // An export writes the result of the newest settings, and `compare on` keeps it: both
+    // wait for it.
+    if (next && (next->verb == "export" || next->verb == "compare") && lab_ && lab_->computing() &&
+        !lab_->buildingUp())
+      wait_ = Wait::Result;
     if (wait_ == Wait::None) return false;
   }
   if (!lab_) {

@@ -21,13 +21,13 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "app/ScreenView.h"
 #include "lab/ConvergenceChart.h"
+#include "lab/FiguresTable.h"
 #include "lab/ImagePanel.h"
 #include "lab/LabExport.h"
 #include "lab/LabLabels.h"
@@ -38,11 +38,16 @@ namespace lumo::lab {
 namespace {
 
 const char* const kPanelTitles[] = {"真の分布", "サイノグラム", "再構成画像", "誤差画像 (再構成 - 真)",
-                                    "比較: 保持した再構成画像", "比較: 保持した誤差画像"};
+                                    "保持した再構成画像", "保持した誤差画像"};
 
-QString number(double v, int decimals) {
-  if (!std::isfinite(v)) return QStringLiteral("-");
-  return QString::number(v, 'f', decimals);
+// Millimetres of a slice's pixel: the image's own, or the lab's 420 mm field.
+double pixelMmOf(const tomo::Image& im) { return im.pixelMm > 0 ? im.pixelMm : tomo::kFieldOfViewMm / std::max(1, im.n); }
+
+// The figures of one result as the table shows them; data without truth say why a figure is missing.
+FigureSet figureSet(const LabResult& r) {
+  FigureSet f = FigureSet::from(r.figures, [](const std::string& name) { return regionLabel(name); });
+  if (!hasTruth(*r.acquisition)) f.missing = QStringLiteral("なし (真の分布がありません)");
+  return f;
 }
 
 }  // namespace
@@ -94,20 +99,22 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   for (int i = 0; i < 6; ++i) {
     auto* box = new ImagePanel(QString::fromUtf8(kPanelTitles[i]), panelArea_);
     box->setSaveName(QString::fromStdString(panelNames()[i]));
-    box->setMinimumSize(320, 300);
     if (i == 3 || i == 5) box->setRangeMode(ImagePanel::RangeMode::Symmetric);
     panels_.push_back(box);
     grid->addWidget(box, i % 2 == 0 ? 0 : 1, i < 2 ? 0 : i < 4 ? 1 : 2);
     if (i >= 4) box->hide();
   }
-  auto* slicePanel = static_cast<ImagePanel*>(panels_[2]);
+  ImagePanel* slicePanel = panel(2);
   slicePanel->setProfileEnabled(true);
   connect(slicePanel, &ImagePanel::profileLineChanged, this, [this](const QLineF& l) {
-    const double n = std::max(1, static_cast<ImagePanel*>(panels_[2])->imageWidth() - 1);
-    line_[0] = l.x1() / n;
-    line_[1] = l.y1() / n;
-    line_[2] = l.x2() / n;
-    line_[3] = l.y2() / n;
+    if (pushingLine_) return;
+    // The student moved the line: from the slice's pixels to millimetres.
+    const ImagePanel* p = panel(2);
+    const int n = p->imageWidth();
+    const double mm = result_ && result_->reconstruction.slice.n == n ? pixelMmOf(result_->reconstruction.slice)
+                                                                      : tomo::kFieldOfViewMm / std::max(1, n);
+    const double c = (n - 1) / 2.0;
+    lineMm_ = std::array<double, 4>{(l.x1() - c) * mm, (c - l.y1()) * mm, (l.x2() - c) * mm, (c - l.y2()) * mm};
     updateProfile();
   });
   // Truth and sinogram left, slice and error right: the order a student reads them.
@@ -116,16 +123,17 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   // Right: curves and figures.
   auto* right = new QVBoxLayout;
   profileChart_ = new ProfileChart(this);
-  profileChart_->setMinimumSize(380, 220);
+  // The curves and the table are 380 pixels wide when the window has the room and may
+  // give way to 300 (a 1366 x 768 laptop shows the lab whole, comparing too); the pictures
+  // shrink down to one screen pixel per image pixel.
+  profileChart_->setMinimumSize(300, 200);
   convergenceChart_ = new ConvergenceChart(this);
-  convergenceChart_->setMinimumSize(380, 220);
-  figuresTable_ = new QTableWidget(this);
-  figuresTable_->setMinimumSize(380, 160);
-  figuresTable_->setColumnCount(2);
-  figuresTable_->setHorizontalHeaderLabels({QStringLiteral("評価値"), QStringLiteral("現在")});
-  figuresTable_->verticalHeader()->hide();
-  figuresTable_->horizontalHeader()->setStretchLastSection(true);
-  figuresTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  convergenceChart_->setMinimumSize(300, 200);
+  profileChart_->setSaveName(QStringLiteral("profile"));
+  convergenceChart_->setSaveName(QStringLiteral("convergence"));
+  figuresTable_ = new FiguresTable(this);
+  figuresTable_->setSaveName(QStringLiteral("figures"));
+  figuresTable_->setMinimumSize(300, 140);
   right->addWidget(profileChart_, 1);
   right->addWidget(convergenceChart_, 1);
   right->addWidget(figuresTable_, 1);
@@ -268,10 +276,10 @@ void LabWindow::buildMenu(QMenuBar* bar) {
   pic->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   connect(pic, &QAction::triggered, this, &LabWindow::saveWindowPicture);
   file->addSeparator();
-  const std::pair<const char*, const char*> csvs[] = {{"profile", "プロファイルを CSV で保存..."},
-                                                      {"convergence", "収束を CSV で保存..."},
-                                                      {"figures", "評価値を CSV で保存..."},
-                                                      {"slice", "再構成画像を CSV で保存..."}};
+  const std::pair<const char*, const char*> csvs[] = {{"profile", "プロファイルを CSV で保存(&P)..."},
+                                                      {"convergence", "収束を CSV で保存(&V)..."},
+                                                      {"figures", "評価値を CSV で保存(&G)..."},
+                                                      {"slice", "再構成画像を CSV で保存(&R)..."}};
   for (const auto& [what, text] : csvs) {
     const std::string w = what;
     connect(file->addAction(QString::fromUtf8(text)), &QAction::triggered, this, [this, w] { saveCsvDialog(w); });
@@ -452,10 +460,13 @@ void LabWindow::onFrame(quint64 generation, std::shared_ptr<const LabFrame> fram
   if (buildUp_) progress_ = QStringLiteral("再構成の過程 - ") + progress_;
   progressLine_->setText(progress_);
   if (frame->acquisition && (!result_ || result_->acquisition != frame->acquisition)) {
-    showImage(0, frame->acquisition->truth, false);
+    showImage(0, frame->acquisition->truth);
     showSinogram(frame->acquisition->sinogram);
   }
-  showImage(2, frame->partial, false);
+  showImage(2, frame->partial);
+  // The frames are the newest settings' work, whatever the last result was.
+  panel(2)->setTitle(QString::fromUtf8(kPanelTitles[2]) + QStringLiteral(" (%1)").arg(methodLabel(settings_)));
+  shareRanges();
   emit frameShown(frame->index, frame->total);
 }
 
@@ -466,6 +477,10 @@ void LabWindow::onResult(quint64 generation, std::shared_ptr<const LabResult> re
   }
   result_ = std::move(result);
   shownGeneration_ = generation;
+  if (compareButton_ && compareButton_->isChecked() && !kept_) {
+    kept_ = result_;
+    for (int i = 4; i < 6; ++i) panels_[i]->setVisible(true);
+  }
   if (buildUp_) {
     timer_.stop();
     buildUp_ = false;
@@ -489,16 +504,62 @@ void LabWindow::onFailed(quint64 generation, const QString& message) {
   updateButtons();
 }
 
-void LabWindow::showImage(int panel, const tomo::Image& image, bool) {
-  if (panel < 0 || panel >= int(panels_.size())) return;
-  auto* p = static_cast<ImagePanel*>(panels_[panel]);
-  if (image.n == 0 && (panel == 0 || panel == 3) && imported()) {
-    p->setUnavailable(panel == 0 ? QStringLiteral("真の分布はありません\n(DICOMファイルのデータ)")
+ImagePanel* LabWindow::panel(int index) const { return static_cast<ImagePanel*>(panels_[std::size_t(index)]); }
+
+void LabWindow::showImage(int index, const tomo::Image& image) {
+  if (index < 0 || index >= int(panels_.size())) return;
+  ImagePanel* p = panel(index);
+  if (image.n == 0 && (index == 0 || index == 3 || index == 5)) {
+    p->setUnavailable(index == 0 ? QStringLiteral("真の分布はありません\n(DICOMファイルのデータ)")
                                  : QStringLiteral("真の分布がないため\n誤差画像はありません"));
     return;
   }
   p->setColourScale(scaleKind());
+  if (index != 2) {
+    p->setImage(image.px, image.n);
+    return;
+  }
+  // The slice's panel follows a new matrix with its line on its own; the window puts the
+  // line back where it is in millimetres instead.
+  pushingLine_ = true;
   p->setImage(image.px, image.n);
+  if (lineMm_ && image.n > 0) {
+    const double mm = pixelMmOf(image), c = (image.n - 1) / 2.0;
+    const std::array<double, 4>& l = *lineMm_;
+    p->setProfileLine(QLineF(l[0] / mm + c, c - l[1] / mm, l[2] / mm + c, c - l[3] / mm));
+  } else {
+    p->resetProfileLine();
+  }
+  pushingLine_ = false;
+}
+
+// Comparing, the kept and the current slice share one colour range, and the two error
+// images one range symmetric about zero: the same colour is the same count in both, as a
+// student comparing them will read it. Alone, each panel spans its own values.
+void LabWindow::shareRanges() {
+  const auto share = [this](int a, int b, ImagePanel::RangeMode own) {
+    ImagePanel* pa = panel(a);
+    ImagePanel* pb = panel(b);
+    if (!kept_ || !pa->hasImage() || !pb->hasImage()) {
+      pa->setRangeMode(own);
+      pb->setRangeMode(own);
+      return;
+    }
+    const draw::ValueRange ra = pa->dataRange(own), rb = pb->dataRange(own);
+    const draw::ValueRange both{std::min(ra.lo, rb.lo), std::max(ra.hi, rb.hi)};
+    pa->setFixedRange(both);
+    pb->setFixedRange(both);
+  };
+  share(2, 4, ImagePanel::RangeMode::Full);
+  share(3, 5, ImagePanel::RangeMode::Symmetric);
+}
+
+void LabWindow::updateTitles() {
+  const QString method = result_ ? QStringLiteral(" (%1)").arg(methodLabel(result_->settings)) : QString();
+  panel(2)->setTitle(QString::fromUtf8(kPanelTitles[2]) + method);
+  const QString kept = kept_ ? QStringLiteral(" (%1)").arg(methodLabel(kept_->settings)) : QString();
+  panel(4)->setTitle(QString::fromUtf8(kPanelTitles[4]) + kept);
+  panel(5)->setTitle(QString::fromUtf8(kPanelTitles[5]) + kept);
 }
 
 void LabWindow::showSinogram(const tomo::Sinogram& s) {
@@ -514,46 +575,48 @@ draw::ScaleKind LabWindow::scaleKind() const {
 
 void LabWindow::showResult() {
   if (!result_) return;
-  showImage(0, result_->acquisition->truth, false);
+  showImage(0, result_->acquisition->truth);
   showSinogram(result_->acquisition->sinogram);
-  showImage(2, result_->reconstruction.slice, false);
-  showImage(3, result_->error, true);
+  showImage(2, result_->reconstruction.slice);
+  showImage(3, result_->error);
   if (kept_) {
-    showImage(4, kept_->reconstruction.slice, false);
-    showImage(5, kept_->error, true);
+    showImage(4, kept_->reconstruction.slice);
+    showImage(5, kept_->error);
   }
+  shareRanges();
+  updateTitles();
   updateFigures();
   updateProfile();
   updateConvergence();
 }
 
 void LabWindow::updateFigures() {
-  const std::vector<FigureRow> rows = figureRows(result_.get(), kept_.get());
-  figuresTable_->setColumnCount(kept_ ? 3 : 2);
-  QStringList headers{QStringLiteral("評価値"), QStringLiteral("現在")};
-  if (kept_) headers << QStringLiteral("保持");
-  figuresTable_->setHorizontalHeaderLabels(headers);
-  figuresTable_->setRowCount(int(rows.size()));
-  for (int i = 0; i < int(rows.size()); ++i) {
-    figuresTable_->setItem(i, 0, new QTableWidgetItem(rows[i].name));
-    // Imported data have no truth: say why a figure is missing.
-    const bool na = imported() && !std::isfinite(rows[i].current);
-    figuresTable_->setItem(i, 1, new QTableWidgetItem(na ? QStringLiteral("なし (真の分布がありません)")
-                                                         : number(rows[i].current, rows[i].decimals)));
-    if (kept_) figuresTable_->setItem(i, 2, new QTableWidgetItem(number(rows[i].kept, rows[i].decimals)));
+  if (!result_) {
+    figuresTable_->clearFigures();
+    return;
   }
+  std::vector<FigureSet> sets{figureSet(*result_)};
+  QStringList titles{QStringLiteral("現在")};
+  if (kept_) {
+    sets.push_back(figureSet(*kept_));
+    titles = QStringList{QStringLiteral("現在\n%1").arg(methodLabel(result_->settings)),
+                         QStringLiteral("保持\n%1").arg(methodLabel(kept_->settings))};
+  }
+  figuresTable_->setFigures(sets, titles);
 }
+
+std::string LabWindow::figuresCsv() const { return figuresTable_->toCsv(); }
 
 void LabWindow::updateProfile() {
   if (!result_) {
     profileChart_->clear();
     return;
   }
-  const tomo::Image& s = result_->reconstruction.slice;
-  const double lengthMm = std::hypot(line_[2] - line_[0], line_[3] - line_[1]) * (s.n - 1) * s.pixelMm;
   const bool truth = hasTruth(*result_->acquisition);
-  profileChart_->setProfiles(sliceProfile(), truth ? truthProfile() : std::vector<float>{}, lengthMm);
-  profileChart_->setCompared(keptProfile(), kept_ ? QStringLiteral("保持") : QString());
+  profileChart_->setSliceLabel(QStringLiteral("再構成画像 (%1)").arg(methodLabel(result_->settings)));
+  profileChart_->setProfiles(sliceProfile(), truth ? truthProfile() : std::vector<float>{}, profileLengthMm());
+  profileChart_->setCompared(keptProfile(),
+                             kept_ ? QStringLiteral("保持 (%1)").arg(methodLabel(kept_->settings)) : QString());
 }
 
 // The finished curve: NRMSE and CV of every iteration, FBP's as the flat reference.
@@ -572,36 +635,61 @@ void LabWindow::updateConvergence() {
 int LabWindow::profileSamples() const { return result_ ? result_->reconstruction.slice.n : settings_.matrix; }
 
 void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
-  auto* panel = static_cast<ImagePanel*>(panels_[2]);
-  if (panel->hasImage()) {
-    panel->setProfileLine(QLineF(x0, y0, x1, y1));  // comes back through profileLineChanged
+  ImagePanel* p = panel(2);
+  if (p->hasImage()) {
+    p->setProfileLine(QLineF(x0, y0, x1, y1));  // comes back through profileLineChanged
   } else {
-    const double n = std::max(1, settings_.matrix - 1);
-    line_[0] = x0 / n;
-    line_[1] = y0 / n;
-    line_[2] = x1 / n;
-    line_[3] = y1 / n;
+    const int n = settings_.matrix;
+    const double mm = tomo::kFieldOfViewMm / n, c = (n - 1) / 2.0;
+    lineMm_ = std::array<double, 4>{(x0 - c) * mm, (c - y0) * mm, (x1 - c) * mm, (c - y1) * mm};
   }
   updateProfile();
 }
 
+void LabWindow::setProfileLineMm(double X0, double Y0, double X1, double Y1) {
+  lineMm_ = std::array<double, 4>{X0, Y0, X1, Y1};
+  if (result_) showImage(2, result_->reconstruction.slice);  // the panel's line follows
+  updateProfile();
+}
+
+std::array<double, 4> LabWindow::profileLineMm() const {
+  if (lineMm_) return *lineMm_;
+  // The central row of the current slice (the panel's: row n / 2), from the centre of its
+  // first pixel to its last.
+  const int n = result_ ? result_->reconstruction.slice.n : settings_.matrix;
+  const double mm = result_ ? pixelMmOf(result_->reconstruction.slice) : tomo::kFieldOfViewMm / n;
+  const double c = (n - 1) / 2.0, Y = (c - n / 2) * mm;
+  return {-c * mm, Y, c * mm, Y};
+}
+
+double LabWindow::profileLengthMm() const {
+  const std::array<double, 4> l = profileLineMm();
+  return std::hypot(l[2] - l[0], l[3] - l[1]);
+}
+
+// An image along the line: its own pixels found from the millimetres, so every image is
+// sampled at the same places in the body.
+std::vector<float> LabWindow::profileOf(const tomo::Image& im) const {
+  if (im.n <= 0) return {};
+  const std::array<double, 4> l = profileLineMm();
+  const double mm = pixelMmOf(im), c = (im.n - 1) / 2.0;
+  return tomo::profile(im, l[0] / mm + c, c - l[1] / mm, l[2] / mm + c, c - l[3] / mm, profileSamples());
+}
+
 std::vector<float> LabWindow::sliceProfile() const {
   if (!result_) return {};
-  const tomo::Image& s = result_->reconstruction.slice;
-  return tomo::profile(s, line_[0] * (s.n - 1), line_[1] * (s.n - 1), line_[2] * (s.n - 1), line_[3] * (s.n - 1), profileSamples());
+  return profileOf(result_->reconstruction.slice);
 }
 
 std::vector<float> LabWindow::truthProfile() const {
   if (!result_) return {};
-  const tomo::Image& t = result_->acquisition->truth;
   if (!hasTruth(*result_->acquisition)) return std::vector<float>(sliceProfile().size(), std::nanf(""));
-  return tomo::profile(t, line_[0] * (t.n - 1), line_[1] * (t.n - 1), line_[2] * (t.n - 1), line_[3] * (t.n - 1), profileSamples());
+  return profileOf(result_->acquisition->truth);
 }
 
 std::vector<float> LabWindow::keptProfile() const {
-  if (!kept_) return {};
-  const tomo::Image& s = kept_->reconstruction.slice;
-  return tomo::profile(s, line_[0] * (s.n - 1), line_[1] * (s.n - 1), line_[2] * (s.n - 1), line_[3] * (s.n - 1), s.n);
+  if (!kept_ || !result_) return {};
+  return profileOf(kept_->reconstruction.slice);
 }
 
 void LabWindow::setComparing(bool on) {
@@ -609,9 +697,11 @@ void LabWindow::setComparing(bool on) {
     compareButton_->setChecked(on);  // comes back here through toggled
     return;
   }
+  // Turned on before any result: the first one to arrive is kept (onResult).
   kept_ = on ? result_ : nullptr;
   for (int i = 4; i < 6; ++i) panels_[i]->setVisible(kept_ != nullptr);
   showResult();
+  if (!result_) updateTitles();
 }
 
 const std::vector<std::string>& LabWindow::panelNames() {

@@ -8,8 +8,10 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,11 +29,12 @@ class QLabel;
 class QMenuBar;
 class QPushButton;
 class QSpinBox;
-class QTableWidget;
 
 namespace lumo::lab {
 
 class ConvergenceChart;
+class FiguresTable;
+class ImagePanel;
 class ProfileChart;
 
 class LabWindow : public QWidget {
@@ -78,7 +81,8 @@ class LabWindow : public QWidget {
   // The colour scale of the pictures by its script name: rainbow, grey, hot.
   bool setColourScale(const std::string& name);
 
-  // Comparison: keeps the current result beside the next ones.
+  // Comparison: keeps the current result beside the next ones (turned on before the
+  // first result, that result when it arrives).
   void setComparing(bool on);
   bool comparing() const { return kept_ != nullptr; }
   std::shared_ptr<const LabResult> keptResult() const { return kept_; }
@@ -103,10 +107,22 @@ class LabWindow : public QWidget {
   // The profile line on the slice, in pixels of the slice's matrix (default: the
   // central row), and the profile samples of slice and truth along it.
   void setProfileLine(double x0, double y0, double x1, double y1);
+  // The same line in millimetres (X right, Y up, 0 at the centre of the field; see
+  // tomo/Image.h): the line stays where it is in the body whatever the matrix, and the
+  // kept slice is sampled along it at the same points as the current one, so the two
+  // profiles line up even when their matrices differ.
+  void setProfileLineMm(double X0, double Y0, double X1, double Y1);
+  std::array<double, 4> profileLineMm() const;
+  // Samples along the line, the first at its start and the last at its end; the
+  // current slice's matrix size of them.
   std::vector<float> sliceProfile() const;
   std::vector<float> truthProfile() const;
-  // The kept result's slice along the same line, empty when not comparing.
+  // The kept result's slice along the same line, at the same points; empty when not comparing.
   std::vector<float> keptProfile() const;
+  double profileLengthMm() const;
+
+  // The figures table's CSV (lab/FiguresTable: one column per result shown).
+  std::string figuresCsv() const;
 
  signals:
   void resultShown(quint64 generation);
@@ -125,7 +141,11 @@ class LabWindow : public QWidget {
   void onResult(quint64 generation, std::shared_ptr<const LabResult> result);
   void onFailed(quint64 generation, const QString& message);
   void showResult();
-  void showImage(int panel, const tomo::Image& image, bool symmetric);
+  void showImage(int panel, const tomo::Image& image);
+  ImagePanel* panel(int index) const;
+  void shareRanges();
+  void updateTitles();
+  std::vector<float> profileOf(const tomo::Image& image) const;
   void showSinogram(const tomo::Sinogram& s);
   void updateFigures();
   void updateProfile();
@@ -157,8 +177,10 @@ class LabWindow : public QWidget {
   QTimer timer_;
   QString progress_;
 
-  // Profile line in fractions of the field of view, so it survives a matrix change.
-  double line_[4] = {0, 0.5, 1, 0.5};
+  // The profile line in millimetres once the student has placed it; until then the
+  // central row of the current slice from its first pixel to its last.
+  std::optional<std::array<double, 4>> lineMm_;
+  bool pushingLine_ = false;  // the window moves the panel's line itself
 
   struct SettingControl {
     std::string key;
@@ -172,7 +194,7 @@ class LabWindow : public QWidget {
   QWidget* panelArea_ = nullptr;
   ProfileChart* profileChart_ = nullptr;
   ConvergenceChart* convergenceChart_ = nullptr;
-  QTableWidget* figuresTable_ = nullptr;
+  FiguresTable* figuresTable_ = nullptr;
   QLabel* progressLine_ = nullptr;
   QPushButton* playButton_ = nullptr;
   QPushButton* stepButton_ = nullptr;

@@ -94,19 +94,16 @@ void ProfileChart::rebuild() {
   // Hidden curves leave the legend too.
   for (QLineSeries* s : {truthCurve_, comparedCurve_})
     if (auto markers = chart()->legend()->markers(s); !markers.isEmpty()) markers.front()->setVisible(s->isVisible());
-  if (!(hi > lo)) hi = lo + 1;
+  // Curves that are flat to a millionth of a count (an iterative method leaves values near
+  // 1e-16 where there is no activity) read as the zero they are.
+  if (!(hi - lo > 1e-6)) hi = lo + 1;
   setNiceAxis(axisY_, lo, hi);
-  // The distance axis ends at the line's end, with round ticks inside.
-  const double length = lengthMm_ > 0 ? lengthMm_ : 1;
+  // The distance axis ends at the line's end, with round ticks inside; a line shorter than
+  // a hundredth of a millimetre (none yet) gets an axis of 1 mm.
+  const double length = lengthMm_ >= 0.01 ? lengthMm_ : 1;
   double l0 = 0, l1 = length;
   const double step = niceRange(l0, l1);
-  axisX_->setRange(0, length);
-  axisX_->setTickType(QValueAxis::TicksDynamic);
-  axisX_->setTickAnchor(0);
-  axisX_->setTickInterval(step);
-  // As many decimals as the ticks need: a short line (or none yet) has ticks below 1 mm.
-  const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 3);
-  axisX_->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+  setAxisTicks(axisX_, 0, length, step);
 }
 
 QString ProfileChart::readoutX(double x) const { return QStringLiteral("距離 %1 mm").arg(QString::number(x, 'f', 1)); }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLineSeries>
 #include <QTemporaryDir>
+#include <QValueAxis>
 #include <QTest>
 #include <clocale>
 #include <cmath>
@@ -115,6 +116,44 @@ TEST(ProfileChart, TheCsvReadsBackToTheSameNumbers) {
   EXPECT_EQ(rows[4][1], "");
   EXPECT_FALSE(chart.truthSeries()->isVisible());
   EXPECT_EQ(chart.sliceSeries()->count(), 16);
+}
+
+// Whatever the chart showed before, each axis ends on round ticks, a handful of them: a
+// profile through empty background (an iterative slice leaves values near 1e-16 there)
+// reads as zero, and the counts after it get their own ticks. (Qt Charts, handed the
+// counts' range under the old interval of 5e-17, laid out billions of ticks: the window
+// hung while the student dragged the line.)
+TEST(ProfileChart, AxesKeepAFewRoundTicksWhateverCameBefore) {
+  ProfileChart chart;
+  chart.resize(400, 300);
+  chart.show();  // laid out as on screen
+  auto* y = qobject_cast<QValueAxis*>(chart.chart()->axes(Qt::Vertical).front());
+  auto* x = qobject_cast<QValueAxis*>(chart.chart()->axes(Qt::Horizontal).front());
+  ASSERT_TRUE(x && y);
+  struct Case {
+    double top;      // the slice's largest value
+    double length;   // of the line, mm
+    double yHi, yStep, xHi, xStep;
+  } cases[] = {
+      {2.3e-16, 0.004, 1, 0.2, 1, 0.2},   // nothing along it, a line of no length
+      {18, 416.7, 20, 5, 416.7, 100},     // counts along the whole row
+      {2.3e-16, 416.7, 1, 0.2, 416.7, 100},
+      {0.5, 2.5, 0.5, 0.1, 2.5, 0.5},
+      {18, 1e-7, 20, 5, 1, 0.2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.top << " over " << c.length << " mm");
+    std::vector<float> ramp(64);
+    for (int i = 0; i < 64; ++i) ramp[static_cast<std::size_t>(i)] = static_cast<float>(c.top * i / 63);
+    chart.setProfiles(ramp, {}, c.length);
+    EXPECT_EQ(y->min(), 0);
+    EXPECT_DOUBLE_EQ(y->max(), c.yHi);
+    EXPECT_DOUBLE_EQ(y->tickInterval(), c.yStep);
+    EXPECT_EQ(x->min(), 0);
+    EXPECT_DOUBLE_EQ(x->max(), c.xHi);
+    EXPECT_DOUBLE_EQ(x->tickInterval(), c.xStep);
+    EXPECT_EQ(y->tickType(), QValueAxis::TicksDynamic);
+  }
 }
 
 // The widget point over a value of a curve.
@@ -226,6 +265,15 @@ TEST(FiguresTable, OneColumnPerResultMissingFiguresReadNaShiAndTheCsvReadsBack) 
   table.setFigures(osem, QStringLiteral("値"));
   EXPECT_EQ(table.columnCount(), 1);
   EXPECT_EQ(table.rowCount(), 5);
+
+  // Rows show a region's own label where it has one, the CSV keeps the name; a result
+  // may say why its figures are missing.
+  FigureSet labelled{0.25, kNaN, {{"hot", 0.5, QStringLiteral("基底核")}}, {}, QStringLiteral("なし (真の分布がありません)")};
+  table.setFigures(labelled, QStringLiteral("値"));
+  ASSERT_EQ(table.rowCount(), 3);
+  EXPECT_EQ(table.rowLabel(2), QStringLiteral("CRC（基底核）"));
+  EXPECT_EQ(table.cellText(1, 0), QStringLiteral("なし (真の分布がありません)"));
+  EXPECT_EQ(parseCsv(table.toCsv())[3][0], "crc:hot");
   table.clearFigures();
   EXPECT_EQ(table.rowCount(), 0);
   EXPECT_EQ(table.toCsv(), "figure\n");

@@ -133,23 +133,23 @@ class ProfileDrag : public testing::Test {
 };
 
 TEST_F(ProfileDrag, TheLineStartsAsTheCentralRow) {
-  EXPECT_EQ(panel.profileLine(), QLineF(0, 15.5, 31, 15.5));
+  EXPECT_EQ(panel.profileLine(), QLineF(0, 16, 31, 16));
 }
 
 TEST_F(ProfileDrag, DraggingAnEndHandleMovesThatEnd) {
   QSignalSpy spy(&panel, &ImagePanel::profileLineChanged);
-  QTest::mousePress(&panel, Qt::LeftButton, {}, at(31, 15.5));
+  QTest::mousePress(&panel, Qt::LeftButton, {}, at(31, 16));
   QTest::mouseMove(&panel, at(20, 4));
   QTest::mouseRelease(&panel, Qt::LeftButton, {}, at(24, 2));
   const QLineF line = panel.profileLine();
-  EXPECT_EQ(line.p1(), QPointF(0, 15.5));
+  EXPECT_EQ(line.p1(), QPointF(0, 16));
   EXPECT_NEAR(line.x2(), 24, 0.51);
   EXPECT_NEAR(line.y2(), 2, 0.51);
   ASSERT_GE(spy.count(), 2);  // live while dragging
   EXPECT_EQ(spy.last().at(0).toLineF(), line);
 
   // The other end, dragged beyond the image: it stops at the edge.
-  QTest::mousePress(&panel, Qt::LeftButton, {}, at(0, 15.5));
+  QTest::mousePress(&panel, Qt::LeftButton, {}, at(0, 16));
   QTest::mouseMove(&panel, QPoint(1, 1));
   QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(1, 1));
   EXPECT_EQ(panel.profileLine().p1(), QPointF(0, 0));
@@ -181,15 +181,15 @@ TEST_F(ProfileDrag, PressingElsewhereOnTheImageDrawsANewLine) {
 TEST_F(ProfileDrag, ArrowKeysMoveTheWholeLineInsideTheImageAndHomeResetsIt) {
   panel.setFocus();
   QTest::keyClick(&panel, Qt::Key_Up);
-  EXPECT_EQ(panel.profileLine(), QLineF(0, 14.5, 31, 14.5));
+  EXPECT_EQ(panel.profileLine(), QLineF(0, 15, 31, 15));
   QTest::keyClick(&panel, Qt::Key_Down, Qt::ShiftModifier);
-  EXPECT_EQ(panel.profileLine(), QLineF(0, 24.5, 31, 24.5));
+  EXPECT_EQ(panel.profileLine(), QLineF(0, 25, 31, 25));
   QTest::keyClick(&panel, Qt::Key_Down, Qt::ShiftModifier);  // stops at the last row
   EXPECT_EQ(panel.profileLine(), QLineF(0, 31, 31, 31));
   QTest::keyClick(&panel, Qt::Key_Right);  // the ends already touch both sides
   EXPECT_EQ(panel.profileLine(), QLineF(0, 31, 31, 31));
   QTest::keyClick(&panel, Qt::Key_Home);
-  EXPECT_EQ(panel.profileLine(), QLineF(0, 15.5, 31, 15.5));
+  EXPECT_EQ(panel.profileLine(), QLineF(0, 16, 31, 16));
 }
 
 TEST_F(ProfileDrag, TheLineKeepsItsPlaceWhenTheMatrixChangesAndSetLinesAreClamped) {

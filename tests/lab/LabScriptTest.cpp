@@ -110,4 +110,47 @@ TEST(LabScript, LabOptionOpensTheLabForTheScriptAndItsPicture) {
   EXPECT_GE(slice.width(), 64);
 }
 
+// `compare on` straight after a setting keeps that setting's result, not whatever was
+// shown while it computed (or nothing, before the first result).
+TEST(LabScript, CompareOnRightAfterASettingKeepsThatSettingsResult) {
+  QTemporaryDir dir;
+  const QString figures = dir.filePath("f.csv");
+  const auto r = runScript(QStringLiteral("open Lab; set matrix 64; set views 24; set method fbp; compare on; "
+                                          "set method mlem; set iterations 2; export figures %1")
+                               .arg(figures)
+                               .toStdString());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::string header;
+  readCsv(figures, true, &header);
+  EXPECT_EQ(header, "figure,現在 MLEM 2回,保持 FBP");
+}
+
+// The build-up and 「比較」 from a script: `step N` shows the slice after N steps and the
+// next `step` moves it on; `play` runs to the end; the kept FBP result stays beside OSEM
+// and both land in the figures.
+TEST(LabScript, StepPlayAndCompareDriveTheBuildUpAndTheKeptResult) {
+  QTemporaryDir dir;
+  const QString s3 = dir.filePath("s3.png"), s5 = dir.filePath("s5.png"), kept = dir.filePath("kept.png"),
+                figures = dir.filePath("f.csv"), metrics = dir.filePath("m.csv");
+  const auto r = runScript(QStringLiteral("open Lab; set matrix 64; set views 24; set method fbp; run; compare on; "
+                                          "set method osem; set iterations 2; set subsets 4; step 3; frame slice %1; "
+                                          "step 2; frame slice %2; play; export metrics %3; export figures %4; "
+                                          "frame kept-slice %5")
+                               .arg(s3, s5, metrics, figures, kept)
+                               .toStdString());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const QImage third(s3), fifth(s5), keptSlice(kept);
+  ASSERT_FALSE(third.isNull());
+  ASSERT_FALSE(fifth.isNull());
+  EXPECT_FALSE(keptSlice.isNull());
+  EXPECT_EQ(third.size(), fifth.size());
+  EXPECT_NE(third, fifth) << "two more steps left the slice as it was";
+  std::string header;
+  EXPECT_EQ(readCsv(metrics, true, &header).size(), 2u);  // both iterations, played to the end
+  const auto rows = readCsv(figures, true, &header);
+  EXPECT_EQ(header, "figure,現在 OSEM 2回×4,保持 FBP");
+  ASSERT_FALSE(rows.empty());
+  for (const auto& row : rows) EXPECT_EQ(row.size(), 3u);
+}
+
 }  // namespace

@@ -13,9 +13,12 @@
 #include <QSpinBox>
 #include <cmath>
 #include <set>
+#include <algorithm>
+#include <array>
 
 #include "app/MainWindow.h"
 #include "lab/ConvergenceChart.h"
+#include "lab/ImagePanel.h"
 #include "lab/LabTestSupport.h"
 #include "lab/LabWindow.h"
 #include "lab/ProfileChart.h"
@@ -77,7 +80,9 @@ TEST(LabWindow, EverySettingOfTheTableHasItsControlWithTheTablesRange) {
       EXPECT_EQ(d->minimum(), info.min) << info.key;
       EXPECT_EQ(d->maximum(), info.max) << info.key;
     }
-    if (auto* c = qobject_cast<QComboBox*>(w)) EXPECT_EQ(c->count(), int(info.choices.size())) << info.key;
+    if (auto* c = qobject_cast<QComboBox*>(w)) {
+      EXPECT_EQ(c->count(), int(info.choices.size())) << info.key;
+    }
   }
   // The subsets never exceed the views.
   ASSERT_EQ(lab.setSetting("views", "8"), "");
@@ -105,7 +110,9 @@ TEST(LabWindow, EachSettingChangesTheControlAndTheResult) {
     LabWindow lab;
     quick(lab);
     ASSERT_EQ(lab.setSetting("method", c.method), "");
-    if (std::string(c.key) == "width") ASSERT_EQ(lab.setSetting("prefilter", "gauss"), "");
+    if (std::string(c.key) == "width") {
+      ASSERT_EQ(lab.setSetting("prefilter", "gauss"), "");
+    }
     ASSERT_TRUE(waitForResult(lab));
     const auto before = lab.result();
     ASSERT_TRUE(before);
@@ -231,4 +238,43 @@ TEST(LabWindow, TheChartsShowTheFiguresOfTheShownResult) {
   ASSERT_TRUE(waitForResult(lab));
   EXPECT_TRUE(convergence->points().empty());
   EXPECT_TRUE(std::isfinite(convergence->fbpNrmse()));
+}
+
+// The line starts on one whole row through the middle (row n / 2), where the point sources
+// lie: the profile reads their pixels, the truth's full value and not the mean of two rows.
+TEST(LabWindow, TheFirstProfileRunsAlongTheMiddleRowThroughThePointSources) {
+  LabWindow lab;
+  for (auto [k, v] : {std::pair{"phantom", "points"}, {"matrix", "64"}, {"views", "32"}, {"method", "fbp"}})
+    ASSERT_EQ(lab.setSetting(k, v), "") << k;
+  ASSERT_TRUE(waitForResult(lab));
+  const lumo::tomo::Image& truth = lab.result()->acquisition->truth;
+  const std::vector<float> along = lab.truthProfile();
+  ASSERT_EQ(along.size(), 64u);
+  for (int x = 0; x < 64; ++x) ASSERT_FLOAT_EQ(along[std::size_t(x)], truth.at(x, 32)) << x;
+  const float peak = *std::max_element(truth.px.begin(), truth.px.end());
+  ASSERT_GT(peak, 0);
+  EXPECT_FLOAT_EQ(*std::max_element(along.begin(), along.end()), peak);
+  const std::array<double, 4> mm = lab.profileLineMm();
+  EXPECT_NEAR(mm[1], (31.5 - 32) * 420.0 / 64, 1e-9);  // half a pixel below the centre
+}
+
+// The slice's title names the method of the picture under it: the last result's, and a
+// newer method's as soon as its build-up shows a frame.
+TEST(LabWindow, TheSliceTitleNamesTheMethodOfThePictureShown) {
+  LabWindow lab;
+  quick(lab);
+  auto slicePanel = [&] {
+    for (auto* p : lab.findChildren<lumo::lab::ImagePanel*>())
+      if (p->saveName() == QStringLiteral("slice")) return p;
+    return static_cast<lumo::lab::ImagePanel*>(nullptr);
+  };
+  ASSERT_TRUE(slicePanel());
+  EXPECT_EQ(slicePanel()->title(), QStringLiteral("再構成画像 (OSEM 2回×4)"));
+  ASSERT_EQ(lab.setSetting("method", "fbp"), "");
+  lab.step();
+  ASSERT_TRUE(waitUntil([&] { return lab.shownStep() >= 1; }, 20000));
+  EXPECT_EQ(slicePanel()->title(), QStringLiteral("再構成画像 (FBP)"));
+  lab.advanceToEnd();
+  ASSERT_TRUE(waitForResult(lab));
+  EXPECT_EQ(slicePanel()->title(), QStringLiteral("再構成画像 (FBP)"));
 }

@@ -90,12 +90,13 @@ struct Geometry {
 // A private X server, ended with the test whatever happens.
 class XServer {
  public:
-  XServer() {
+  // `screen` is the screen's width x height x depth (the lab's window needs a wide one).
+  explicit XServer(const QString& screen = QStringLiteral("1280x1024x24")) {
     // -displayfd picks a free display number and writes it to our end of the pipe; the
     // resolution is fixed at 96 dpi so that the program's scale factor is 1 whatever
     // the server's default.
     xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                         QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-dpi"), QStringLiteral("96"),
+                                         QStringLiteral("0"), screen, QStringLiteral("-dpi"), QStringLiteral("96"),
                                          QStringLiteral("-nolisten"),
                                          QStringLiteral("tcp"), QStringLiteral("-noreset")});
     QElapsedTimer t;
