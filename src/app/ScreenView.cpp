@@ -202,6 +202,9 @@ ScreenView::~ScreenView() = default;
 
 void ScreenView::build() {
   setFixedSize(tpl_.pixelWidth(), tpl_.pixelHeight());
+  // paintEvent covers every pixel (the canvas, or the face where there is none), so the
+  // window need not paint its background under the screen first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   // The template's font at its real size: its dialog units are measured in it.
   QFont font(QStringLiteral("IPAPGothic"));
   font.setPixelSize(cellHeightFor(tpl_.fontPoints));
