@@ -75,9 +75,9 @@ void LabWindow::buildDicomControls(QWidget* host, QLayout* column) {
 void LabWindow::addDicomActions(QMenu* file) {
   file->addSeparator();
   connect(file->addAction(QStringLiteral("DICOMを開く(&O)...")), &QAction::triggered, this, &LabWindow::openDicomDialog);
-  connect(file->addAction(QStringLiteral("再構成画像を DICOM で保存...")), &QAction::triggered, this,
+  connect(file->addAction(QStringLiteral("再構成画像を DICOM で保存(&D)...")), &QAction::triggered, this,
           [this] { saveDicomDialog("slice"); });
-  connect(file->addAction(QStringLiteral("サイノグラムを DICOM で保存...")), &QAction::triggered, this,
+  connect(file->addAction(QStringLiteral("サイノグラムを DICOM で保存(&I)...")), &QAction::triggered, this,
           [this] { saveDicomDialog("sinogram"); });
 }
 

@@ -199,6 +199,26 @@ TEST(LabWindow, TheMainWindowsMenuOpensTheLab) {
   waitForResult(*lab);
 }
 
+// From the keyboard: every entry of the lab's menus has a letter of its own in its menu.
+TEST(LabWindow, EveryMenuEntryHasItsOwnLetter) {
+  LabWindow lab;
+  auto* bar = lab.findChild<QMenuBar*>();
+  ASSERT_TRUE(bar);
+  ASSERT_FALSE(bar->actions().isEmpty());
+  for (QAction* menu : bar->actions()) {
+    SCOPED_TRACE(menu->text().toStdString());
+    ASSERT_TRUE(menu->menu());
+    std::set<QChar> letters;
+    for (QAction* entry : menu->menu()->actions()) {
+      if (entry->isSeparator()) continue;
+      const QString text = entry->text();
+      const qsizetype amp = text.indexOf(QLatin1Char('&'));
+      ASSERT_TRUE(amp >= 0 && amp + 1 < text.size()) << text.toStdString() << " has no letter";
+      EXPECT_TRUE(letters.insert(text[amp + 1].toUpper()).second) << text.toStdString() << " repeats a letter";
+    }
+  }
+}
+
 }  // namespace
 
 // The curves show the worker's numbers: one convergence point per iteration with its
