@@ -198,7 +198,7 @@ void MainWindow::buildMenu() {
   QAction* openLab = lab->addAction(QStringLiteral("再構成ラボ(&R)..."));
   openLab->setObjectName(QStringLiteral("openLab"));
   openLab->setStatusTip(QStringLiteral("再構成ラボを開き、FBP と OSEM を試す"));
-  connect(openLab, &QAction::triggered, this, &MainWindow::openLab);
+  connect(openLab, &QAction::triggered, this, [this] { this->openLab(); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   QAction* aboutAction = help->addAction(QStringLiteral("Lumo のﾊﾞｰｼﾞｮﾝ情報(&A)..."));
@@ -307,15 +307,15 @@ void MainWindow::showKeyLocks(const std::optional<KeyLocks>& locks) {
 
 void MainWindow::print() { printWithDialog(this, QImage()); }
 
-QWidget* MainWindow::openLab() {
-  QString why;
-  LabModule* lab = labModule(&why);
-  if (!lab) {
-    QMessageBox::critical(this, QStringLiteral("再構成ラボ"),
-                          QStringLiteral("再構成ラボを読み込めません。\n%1").arg(why));
-    return nullptr;
+QWidget* MainWindow::openLab(QString* why) {
+  QString reason;
+  if (LabModule* lab = labModule(&reason)) return lab->openLab(this);
+  if (why) {
+    *why = reason;
+  } else {
+    QMessageBox::critical(this, QStringLiteral("再構成ラボ"), QStringLiteral("再構成ラボを読み込めません。\n%1").arg(reason));
   }
-  return lab->openLab(this);
+  return nullptr;
 }
 
 void MainWindow::updateCaption() { setWindowTitle(title_ + QStringLiteral(" - Lumo")); }

@@ -65,9 +65,9 @@ class MainWindow : public QMainWindow {
   void saveDocument();
   void about();
   void runMainMenu();
-  // Opens (or raises) the reconstruction lab; null, after a message box saying why,
-  // when its module cannot be loaded.
-  QWidget* openLab();
+  // Opens (or raises) the reconstruction lab. Null when its module cannot be loaded: the
+  // reason goes into `why` when given (a script's run), else into a message box.
+  QWidget* openLab(QString* why = nullptr);
   // Prints the start view, which renders nothing of its own: a blank page, after Qt's
   // print dialog.
   void print();

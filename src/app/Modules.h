@@ -8,8 +8,8 @@
 // ../lib/lumo/ when installed (/usr/bin/lumo, /usr/lib/lumo/liblumo_lab.so). It uses the
 // program's own classes, which the program exports for it (src/app/exports.list).
 //
-// Programs that link a part in (the tests, the benchmarks) hand it over with provide():
-// then nothing is loaded.
+// Programs that link a part in (the tests) hand it over with provideModule(): then
+// nothing is loaded.
 #include <QObject>
 #include <QString>
 

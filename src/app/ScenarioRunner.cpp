@@ -9,10 +9,8 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QWindow>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
 
 #include "app/Navigator.h"
 #include "app/ScreenView.h"
@@ -315,32 +313,29 @@ void ScenarioRunner::step() {
   }
 }
 
-LabCommands* ScenarioRunner::labFor(const ScriptCommand& c) {
-  if (lab_) return lab_.get();
-  static const char* const ownVerbs[] = {"open", "type", "check", "uncheck", "press", "tab",
-                                         "key",  "close", "where", "snap",   "frame"};
-  const bool own = std::find(std::begin(ownVerbs), std::end(ownVerbs), c.verb) != std::end(ownVerbs);
-  const bool openLab = c.verb == "open" && !c.args.empty() && c.args[0] == "Lab";
-  // Opened from the menu meanwhile, asked for, or a command only the lab may know.
-  if (!moduleLoaded("lab") && !openLab && own) return nullptr;
-  QString why;
-  LabModule* lab = labModule(&why);
-  if (!lab) {
-    if (!openLab) return nullptr;  // an unknown command stays an unknown command
-    throw ScriptError("the reconstruction lab cannot be loaded (" + why.toStdString() + ") for '" + shown(c.line) +
-                      "'");
-  }
-  lab_ = lab->commands(mainWindow_);
+LabCommands* ScenarioRunner::labCommands(QString* why) {
+  if (!lab_)
+    if (LabModule* lab = labModule(why)) lab_ = lab->commands(mainWindow_);
   return lab_.get();
 }
 
+bool ScenarioRunner::runOnLab(LabCommands* lab, const ScriptCommand& c) {
+  if (!lab || !lab->takes(c)) return false;
+  if (const std::string e = lab->execute(c); !e.empty()) throw ScriptError{e};
+  return true;
+}
+
 void ScenarioRunner::execute(const ScriptCommand& c) {
-  if (LabCommands* lab = labFor(c); lab && lab->takes(c)) {
-    if (const std::string e = lab->execute(c); !e.empty()) throw ScriptError{e};
-    return;
-  }
+  // The lab takes its own commands, and snap, frame, close and where while it is the
+  // script's window.
+  if (runOnLab(lab_.get(), c)) return;
   const std::string& v = c.verb;
-  if (v == "open") {
+  if (v == "open" && !c.args.empty() && c.args[0] == "Lab") {
+    QString why;
+    if (!runOnLab(labCommands(&why), c))
+      throw ScriptError("the reconstruction lab cannot be loaded (" + why.toStdString() + ") for '" + shown(c.line) +
+                        "'");
+  } else if (v == "open") {
     expectArgs(c, 1, "open CLASS");
     const std::string& cls = c.args[0];
     if (!findScreen(cls)) throw ScriptError("unknown screen class '" + shown(cls) + "'");
@@ -414,7 +409,7 @@ void ScenarioRunner::execute(const ScriptCommand& c) {
     ScreenView* sv = view();
     controlOf(sv, navigator_.where(), id, c, {ControlType::Frame}, "a picture frame");
     savePng(sv->framePicture(id), c.args[1], c);
-  } else {
+  } else if (!runOnLab(labCommands(), c)) {  // a command of the lab's, or none at all
     throw ScriptError("unknown command '" + shown(v) + "'");
   }
 }

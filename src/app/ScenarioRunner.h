@@ -80,9 +80,11 @@ class ScenarioRunner : public QObject {
   void execute(const ScriptCommand& c);
   ScreenView* view();  // the screen or page the commands act on
   QWidget* window();
-  // The lab's commands when `c` may be one of them (lab/LabScript.h): the lab module is
-  // loaded only for a script that uses the lab. Null when `c` is none of its business.
-  LabCommands* labFor(const ScriptCommand& c);
+  // The lab's commands (lab/LabScript.h), its module loaded on first use: by `open Lab`
+  // or a command the runner does not know. Null (with `why`) when it cannot be loaded.
+  LabCommands* labCommands(QString* why = nullptr);
+  // Runs `c` on the lab if it is the lab's; false when it is not (or there is no lab).
+  bool runOnLab(LabCommands* lab, const ScriptCommand& c);
 
   Navigator& navigator_;
   ScreenView* startView_;

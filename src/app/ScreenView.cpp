@@ -71,8 +71,8 @@ QString paragraphText(const QString& text) {
       while (end < text.size() && text[end] == QLatin1Char(' ')) ++end;
       out += QLatin1Char('\n');
     } else {
-      out += QStringView(text).mid(i, std::max<qsizetype>(end - i, 1));
-      end = std::max(end, i + 1);
+      if (end == i) ++end;  // a character other than a wide space
+      out += QStringView(text).mid(i, end - i);
     }
     i = end;
   }

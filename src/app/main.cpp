@@ -293,18 +293,15 @@ int main(int argc, char** argv) {
   const bool dicom = lab && QFileInfo(QString::fromLocal8Bit(file.c_str())).suffix().toLower() == "dcm";
   if (!file.empty() && !dicom) window.openDocument(QString::fromLocal8Bit(file.c_str()));
   if (lab) {
+    // A script has no one to show a message box to: it says why on stderr.
     QString why;
-    lumo::LabModule* module = lumo::labModule(&why);
-    if (!module) {
-      std::fprintf(stderr, "lumo: the reconstruction lab cannot be loaded: %s\n", why.toLocal8Bit().constData());
-      if (!scripted)
-        QMessageBox::critical(&window, QStringLiteral("再構成ラボ"),
-                              QStringLiteral("再構成ラボを読み込めません。\n%1").arg(why));
+    QWidget* labWindow = window.openLab(scripted ? &why : nullptr);
+    if (!labWindow) {
+      if (scripted) std::fprintf(stderr, "lumo: the reconstruction lab cannot be loaded: %s\n", why.toLocal8Bit().constData());
       return 2;
     }
-    QWidget* labWindow = module->openLab(&window);
     if (dicom) {
-      const std::string message = module->openDicom(labWindow, file);
+      const std::string message = lumo::labModule()->openDicom(labWindow, file);
       if (!message.empty()) {
         std::fprintf(stderr, "lumo: %s\n", message.c_str());
         if (!scripted) QMessageBox::warning(labWindow, QStringLiteral("DICOMを開く"), QString::fromStdString(message));

@@ -43,6 +43,19 @@ const char* const kPanelTitles[] = {"真の分布", "サイノグラム", "再�
 // Millimetres of a slice's pixel: the image's own, or the lab's 420 mm field.
 double pixelMmOf(const tomo::Image& im) { return im.pixelMm > 0 ? im.pixelMm : tomo::kFieldOfViewMm / std::max(1, im.n); }
 
+// A line in an n x n image's pixels (row 0 at the top) as millimetres from the centre of
+// the field (Y up), and back: the profile line is kept in millimetres, so it stays at its
+// place in the body whatever the matrix.
+std::array<double, 4> pixelsToMm(const QLineF& l, int n, double mm) {
+  const double c = (n - 1) / 2.0;
+  return {(l.x1() - c) * mm, (c - l.y1()) * mm, (l.x2() - c) * mm, (c - l.y2()) * mm};
+}
+
+QLineF mmToPixels(const std::array<double, 4>& l, int n, double mm) {
+  const double c = (n - 1) / 2.0;
+  return QLineF(l[0] / mm + c, c - l[1] / mm, l[2] / mm + c, c - l[3] / mm);
+}
+
 // The figures of one result as the table shows them; data without truth say why a figure is missing.
 FigureSet figureSet(const LabResult& r) {
   FigureSet f = FigureSet::from(r.figures, [](const std::string& name) { return regionLabel(name); });
@@ -113,8 +126,7 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     const int n = p->imageWidth();
     const double mm = result_ && result_->reconstruction.slice.n == n ? pixelMmOf(result_->reconstruction.slice)
                                                                       : tomo::kFieldOfViewMm / std::max(1, n);
-    const double c = (n - 1) / 2.0;
-    lineMm_ = std::array<double, 4>{(l.x1() - c) * mm, (c - l.y1()) * mm, (l.x2() - c) * mm, (c - l.y2()) * mm};
+    lineMm_ = pixelsToMm(l, n, mm);
     updateProfile();
   });
   // Truth and sinogram left, slice and error right: the order a student reads them.
@@ -524,9 +536,7 @@ void LabWindow::showImage(int index, const tomo::Image& image) {
   pushingLine_ = true;
   p->setImage(image.px, image.n);
   if (lineMm_ && image.n > 0) {
-    const double mm = pixelMmOf(image), c = (image.n - 1) / 2.0;
-    const std::array<double, 4>& l = *lineMm_;
-    p->setProfileLine(QLineF(l[0] / mm + c, c - l[1] / mm, l[2] / mm + c, c - l[3] / mm));
+    p->setProfileLine(mmToPixels(*lineMm_, image.n, pixelMmOf(image)));
   } else {
     p->resetProfileLine();
   }
@@ -639,9 +649,7 @@ void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
   if (p->hasImage()) {
     p->setProfileLine(QLineF(x0, y0, x1, y1));  // comes back through profileLineChanged
   } else {
-    const int n = settings_.matrix;
-    const double mm = tomo::kFieldOfViewMm / n, c = (n - 1) / 2.0;
-    lineMm_ = std::array<double, 4>{(x0 - c) * mm, (c - y0) * mm, (x1 - c) * mm, (c - y1) * mm};
+    lineMm_ = pixelsToMm(QLineF(x0, y0, x1, y1), settings_.matrix, tomo::kFieldOfViewMm / settings_.matrix);
   }
   updateProfile();
 }
@@ -658,8 +666,7 @@ std::array<double, 4> LabWindow::profileLineMm() const {
   // first pixel to its last.
   const int n = result_ ? result_->reconstruction.slice.n : settings_.matrix;
   const double mm = result_ ? pixelMmOf(result_->reconstruction.slice) : tomo::kFieldOfViewMm / n;
-  const double c = (n - 1) / 2.0, Y = (c - n / 2) * mm;
-  return {-c * mm, Y, c * mm, Y};
+  return pixelsToMm(QLineF(0, n / 2, n - 1, n / 2), n, mm);
 }
 
 double LabWindow::profileLengthMm() const {
@@ -671,9 +678,8 @@ double LabWindow::profileLengthMm() const {
 // sampled at the same places in the body.
 std::vector<float> LabWindow::profileOf(const tomo::Image& im) const {
   if (im.n <= 0) return {};
-  const std::array<double, 4> l = profileLineMm();
-  const double mm = pixelMmOf(im), c = (im.n - 1) / 2.0;
-  return tomo::profile(im, l[0] / mm + c, c - l[1] / mm, l[2] / mm + c, c - l[3] / mm, profileSamples());
+  const QLineF l = mmToPixels(profileLineMm(), im.n, pixelMmOf(im));
+  return tomo::profile(im, l.x1(), l.y1(), l.x2(), l.y2(), profileSamples());
 }
 
 std::vector<float> LabWindow::sliceProfile() const {
