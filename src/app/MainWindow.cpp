@@ -132,9 +132,12 @@ MainWindow::MainWindow() : navigator_(this) {
   setFixedSize(sizeHint());
 }
 
-MainWindow::~MainWindow() {
+MainWindow::~MainWindow() { saveProfile(); }
+
+void MainWindow::saveProfile() {
   // Writing the profile syncs it to disk: a run that opened nothing spares the wait.
   if (recent_ == recentAtStart_) return;
+  recentAtStart_ = recent_;
   // Checked again: whatever took the profile's place meanwhile is left alone too.
   const QString profileFile = profilePath();
   if (!profileUsable_ || !profileProblem(profileFile).isEmpty()) return;

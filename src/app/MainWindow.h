@@ -34,6 +34,9 @@ class MainWindow : public QMainWindow {
  public:
   MainWindow();
   ~MainWindow() override;
+  // Writes the list of recent files back to the profile if it changed since the start.
+  // The window does it when it is destroyed, too.
+  void saveProfile();
 
   Navigator& navigator() { return navigator_; }
   ScreenView* startView() { return startView_; }

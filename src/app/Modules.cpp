@@ -61,6 +61,8 @@ QObject* loadModule(const char* name, QString* why) {
 
 bool moduleLoaded(const char* name) { return instances().count(name) > 0; }
 
+bool anyModuleLoaded() { return !instances().empty(); }
+
 void provideModule(const char* name, QObject* instance) { instances()[name] = instance; }
 
 LabModule* labModule(QString* why) { return module<LabModule>("lab", why); }

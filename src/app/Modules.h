@@ -20,6 +20,8 @@ namespace lumo {
 QObject* loadModule(const char* name, QString* why = nullptr);
 // True once module `name` is loaded or provided.
 bool moduleLoaded(const char* name);
+// True once any module is loaded or provided.
+bool anyModuleLoaded();
 // A part linked into the program itself stands in for module `name`.
 void provideModule(const char* name, QObject* instance);
 

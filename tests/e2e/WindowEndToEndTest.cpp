@@ -19,6 +19,7 @@
 
 #include "app/DialogTemplate.h"
 #include "app/ScreenView.h"
+#include "support/ClipboardManager.h"
 #include "support/XServer.h"
 
 namespace {
@@ -52,6 +53,16 @@ std::optional<int> startViewTop(const Screenshot& s) {
   return std::nullopt;
 }
 
+// The screen row where the start view of the main window begins, once it is painted.
+std::optional<int> waitForStartView(const XServer& x, const QString& mainWindow, const Geometry& g) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (auto s = x.screenshot(mainWindow))
+      if (const auto top = startViewTop(*s)) return g.y + *top;
+    QThread::msleep(100);
+  }
+  return std::nullopt;
+}
+
 bool haveTool(const char* name) { return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty(); }
 
 }  // namespace
@@ -74,12 +85,7 @@ TEST(WindowEndToEnd, RunOpenTheStudyTypePressAndEscapeWithRealInput) {
   EXPECT_EQ(mainGeometry->y, 0);
 
   // Wait for the first paint of the start view, then press "実行" where the user sees it.
-  std::optional<int> top;
-  for (int attempt = 0; attempt < 100 && !top; ++attempt) {
-    if (auto s = x.screenshot(*mainWindow)) top = mainGeometry->y + startViewTop(*s).value_or(-1'000'000);
-    if (top && *top < 0) top.reset();
-    if (!top) QThread::msleep(100);
-  }
+  const std::optional<int> top = waitForStartView(x, *mainWindow, *mainGeometry);
   ASSERT_TRUE(top) << "the start view's face is not on screen";
   const Geometry startView{mainGeometry->x, *top, 0, 0};
   const QPoint run = centreOf(101, 1003, startView);
@@ -182,12 +188,7 @@ TEST(WindowEndToEnd, IconsEmptyCaptionsAndTheCapsLockIndicator) {
   const auto g = x.geometry(*mainWindow);
   ASSERT_TRUE(g);
 
-  std::optional<int> top;
-  for (int attempt = 0; attempt < 100 && !top; ++attempt) {
-    if (auto s = x.screenshot(*mainWindow)) top = g->y + startViewTop(*s).value_or(-1'000'000);
-    if (top && *top < 0) top.reset();
-    if (!top) QThread::msleep(100);
-  }
+  const std::optional<int> top = waitForStartView(x, *mainWindow, *g);
   ASSERT_TRUE(top);
 
   // Caps Lock on and off again, with the window holding the keyboard focus.
@@ -295,4 +296,60 @@ TEST(WindowEndToEnd, SavingOverNotesAsksAndFailuresShowAMessage) {
   QFile f(notes);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), QByteArray("notes\n"));
+}
+
+// Text copied in the program stays on the clipboard after the program ends: as it
+// leaves, the program hands the text to the desktop's clipboard manager.
+TEST(WindowEndToEnd, CopiedTextOutlivesTheProgram) {
+  for (const char* tool : {"Xvfb", "xdotool", "xwd"})
+    ASSERT_TRUE(haveTool(tool)) << tool << " is missing: run scripts/setup.sh";
+  XServer x;
+  ASSERT_FALSE(x.display().isEmpty()) << "Xvfb did not start";
+  ClipboardManager manager(x.display().toStdString());
+  ASSERT_TRUE(manager.running());
+  QTemporaryDir config;
+  ASSERT_TRUE(config.isValid());
+  ASSERT_TRUE(x.startLumo(config.path()));
+
+  const QString mainName = QStringLiteral("^無題 - Lumo$");
+  const auto mainWindow = x.waitForWindow(mainName);
+  ASSERT_TRUE(mainWindow);
+  const auto g = x.geometry(*mainWindow);
+  ASSERT_TRUE(g);
+  const std::optional<int> top = waitForStartView(x, *mainWindow, *g);
+  ASSERT_TRUE(top);
+  const QPoint runButton = centreOf(101, 1003, Geometry{g->x, *top, 0, 0});
+  ASSERT_TRUE(x.click(runButton.x(), runButton.y()));
+  const auto menu = x.waitForWindow(QStringLiteral("^ミルテナ　メインウインドウ$"));
+  ASSERT_TRUE(menu);
+  const auto mg = x.geometry(*menu);
+  ASSERT_TRUE(mg);
+  QThread::msleep(300);
+  const QPoint study = centreOf(130, 1020, *mg);
+  ASSERT_TRUE(x.click(study.x(), study.y()));
+  const QString studyName = QStringLiteral("^前処理フィルタの周波数特性$");
+  const auto studyWindow = x.waitForWindow(studyName);
+  ASSERT_TRUE(studyWindow);
+  const auto sg = x.geometry(*studyWindow);
+  ASSERT_TRUE(sg);
+  QThread::msleep(300);
+
+  // Type a cut-off, select it and copy it.
+  const QPoint cutOff = centreOf(182, 1010, *sg);
+  ASSERT_TRUE(x.click(cutOff.x(), cutOff.y()));
+  ASSERT_TRUE(x.type(QStringLiteral("0.3125")));
+  ASSERT_TRUE(x.key(QStringLiteral("ctrl+a")));
+  ASSERT_TRUE(x.key(QStringLiteral("ctrl+c")));
+
+  // Leave the study and end the program from its menu: ﾌｧｲﾙ → ｱﾌﾟﾘｹｰｼｮﾝの終了.
+  ASSERT_TRUE(x.key(QStringLiteral("Escape")));
+  ASSERT_TRUE(x.waitForNoWindow(studyName));
+  ASSERT_TRUE(x.waitForWindow(mainName));
+  QThread::msleep(300);
+  ASSERT_TRUE(x.click(g->x + 20, *top + 20));  // the keyboard goes where the pointer is
+  ASSERT_TRUE(x.key(QStringLiteral("alt+f")));
+  QThread::msleep(300);
+  ASSERT_TRUE(x.key(QStringLiteral("x")));
+  EXPECT_EQ(x.waitForLumoExit(), std::optional<int>(0)) << "the program did not end";
+  EXPECT_EQ(manager.savedText(), "0.3125");
 }

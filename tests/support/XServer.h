@@ -135,6 +135,12 @@ class XServer {
     return lumo_.waitForStarted(kWaitMs);
   }
   bool lumoRunning() const { return lumo_.state() == QProcess::Running; }
+  // The program's exit status once it has ended of itself, nothing when it did not end
+  // in time or crashed.
+  std::optional<int> waitForLumoExit() {
+    if (!lumo_.waitForFinished(kWaitMs) || lumo_.exitStatus() != QProcess::NormalExit) return std::nullopt;
+    return lumo_.exitCode();
+  }
 
   // The first visible window whose name matches, once it is there.
   std::optional<QString> waitForWindow(const QString& namePattern) const {
