@@ -169,6 +169,8 @@ TEST(Settings, TheProgramRunsWithABrokenProfileOrAHomeItCannotWrite) {
     EXPECT_EQ(r.out, "start\nstart\n");
     // What is left alone is said on stderr.
     for (const char* leftAlone : {"a FIFO", "a link to a FIFO", "one endless line", "file is a directory"})
-      if (e.name == leftAlone) EXPECT_NE(r.err.find("the settings file"), std::string::npos) << r.err;
+      if (e.name == leftAlone) {
+        EXPECT_NE(r.err.find("the settings file"), std::string::npos) << r.err;
+      }
   }
 }

@@ -133,8 +133,12 @@ TEST_F(Shell, TheToolbarHasItsElevenSlotsWithTips) {
   for (int i = 0; i < 11; ++i) {
     const bool separator = i == 3 || i == 7 || i == 9;
     EXPECT_EQ(entries[i]->isSeparator(), separator) << i;
-    if (tips[i]) EXPECT_EQ(entries[i]->toolTip(), QString::fromUtf8(tips[i])) << i;
-    if (!separator) EXPECT_FALSE(entries[i]->icon().isNull()) << i;
+    if (tips[i]) {
+      EXPECT_EQ(entries[i]->toolTip(), QString::fromUtf8(tips[i])) << i;
+    }
+    if (!separator) {
+      EXPECT_FALSE(entries[i]->icon().isNull()) << i;
+    }
   }
 }
 
@@ -282,14 +286,17 @@ TEST_F(Shell, SavingNeverDestroysWhatItDidNotWriteAndReportsAFailure) {
     Asked asked;
     asked.attach(w);
     asked.answer = c.answer;
-    if (!c.opened.isEmpty()) ASSERT_TRUE(w.openDocument(c.opened));
+    if (!c.opened.isEmpty()) {
+      ASSERT_TRUE(w.openDocument(c.opened));
+    }
     if (c.opened == vanishing) QFile::remove(vanishing);
     const QStringList recentBefore = w.recentFiles();
     w.saveDocument();
 
     EXPECT_EQ(asked.saveAs.size(), c.asks == AsksSaveAs ? 1 : 0);
-    if (c.asks == AsksSaveAs && !asked.saveAs.isEmpty())
+    if (c.asks == AsksSaveAs && !asked.saveAs.isEmpty()) {
       EXPECT_EQ(asked.saveAs[0], c.opened.isEmpty() ? QStringLiteral("無題") : c.opened);
+    }
     if (c.fails) {
       ASSERT_EQ(asked.failures.size(), 1);
       EXPECT_EQ(asked.failures[0].first, QStringLiteral("ﾄﾞｷｭﾒﾝﾄの保存に失敗しました。"));
@@ -303,7 +310,9 @@ TEST_F(Shell, SavingNeverDestroysWhatItDidNotWriteAndReportsAFailure) {
       EXPECT_EQ(contentOf(c.writes), QByteArray());
       EXPECT_EQ(w.recentFiles().value(0), QFileInfo(c.writes).absoluteFilePath());
     }
-    if (c.writes != notes) EXPECT_EQ(contentOf(notes), QByteArray("notes\n"));
+    if (c.writes != notes) {
+      EXPECT_EQ(contentOf(notes), QByteArray("notes\n"));
+    }
     EXPECT_TRUE(QFileInfo(linkToNotes).isSymLink());
     struct stat st {};
     ASSERT_EQ(lstat(QFile::encodeName(fifo).constData(), &st), 0);
