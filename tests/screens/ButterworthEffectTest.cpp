@@ -26,8 +26,8 @@ constexpr int sampleX(int s) { return 4 * s + 50; }
 struct Entries {
   int waveform = kWaveform1;  // 0: none chosen
   std::string noise = "0";
-  std::string cutOff;
-  std::string order;
+  std::string cutOff = "";
+  std::string order = "";
   bool butterworth = false;
 };
 

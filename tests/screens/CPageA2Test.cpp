@@ -159,8 +159,9 @@ TEST(CPageA2, KernelStemsAndResponse) {
     for (auto [x, y] : c.blue) EXPECT_EQ(view.framePixel(kFreq, x, y), colors::blue) << x << "," << y;
     // Red only in the three stem columns.
     for (int x = 0; x < view.frameRect(kReal).width(); ++x)
-      if (x != 120 && x != 130 && x != 140)
+      if (x != 120 && x != 130 && x != 140) {
         EXPECT_FALSE(anyColourIn(view, kReal, x, 0, x + 1, 270, colors::red)) << x;
+      }
     if (c.lastX == 0) {
       EXPECT_EQ(countColour(view, kFreq, colors::blue), 0);
     } else {

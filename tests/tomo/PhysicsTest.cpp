@@ -108,7 +108,9 @@ TEST(Physics, AttenuationFactorAndChangAtTheCentreOfTheCylinder) {
   const double expected = std::exp(-mu * 10.0);
   for (int v = 0; v < 12; ++v) {
     EXPECT_NEAR(A.attenuationFactor(v, c, c), expected, 0.01 * expected) << v;
-    if (v % 3 == 0) EXPECT_NEAR(viewSum(s, v), expected, 0.01 * expected) << v;  // axis-aligned views
+    if (v % 3 == 0) {  // axis-aligned views
+      EXPECT_NEAR(viewSum(s, v), expected, 0.01 * expected) << v;
+    }
   }
   EXPECT_FLOAT_EQ(A.attenuationFactor(0, c, 0), 1.0f);  // plane 0 at the detector: air
 
