@@ -40,11 +40,11 @@
 #include <vector>
 
 #include "app/ClassicStyle.h"
+#include "app/LabModule.h"
 #include "app/MainWindow.h"
+#include "app/Modules.h"
 #include "app/Platform.h"
 #include "app/ScenarioRunner.h"
-#include "app/LabModule.h"
-#include "app/Modules.h"
 
 namespace {
 

@@ -134,9 +134,7 @@ void ConvergenceChart::updateRanges() {
     if (std::isfinite(p.cv)) cHi = std::max(cHi, p.cv);
   }
   // Ticks on whole iterations, a round number of them apart.
-  double l0 = 0, l1 = last;
-  const double step = std::max(1.0, niceRange(l0, l1));
-  setAxisTicks(axisX_, 0, last, step);
+  setAxisUpTo(axisX_, last, 1.0);
   // Both values from zero: a student reads how far each has fallen or grown.
   setNiceAxis(axisNrmse_, 0, nHi > 0 ? nHi : 1);
   setNiceAxis(axisCv_, 0, cHi > 0 ? cHi : 1);

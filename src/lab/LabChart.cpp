@@ -83,6 +83,12 @@ void setNiceAxis(QValueAxis* axis, double lo, double hi) {
   setAxisTicks(axis, lo, hi, step);
 }
 
+void setAxisUpTo(QValueAxis* axis, double hi, double leastStep) {
+  double lo = 0, niceHi = hi;
+  const double step = std::max(leastStep, niceRange(lo, niceHi));
+  setAxisTicks(axis, 0, hi, step);
+}
+
 LabChart::LabChart(QWidget* parent) : QChartView(new QChart, parent) {
   QChart* c = chart();
   c->setAnimationOptions(QChart::NoAnimation);

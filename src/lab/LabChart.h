@@ -77,5 +77,7 @@ void setNiceAxis(QValueAxis* axis, double lo, double hi);
 // Sets an axis to [lo, hi] with a tick and a label at every multiple of `step` (> 0) and
 // the decimals the step needs; safe whatever range and interval it had before.
 void setAxisTicks(QValueAxis* axis, double lo, double hi, double step);
+// Sets an axis to exactly [0, hi], with round ticks inside, at least `leastStep` apart.
+void setAxisUpTo(QValueAxis* axis, double hi, double leastStep = 0);
 
 }  // namespace lumo::lab

@@ -124,9 +124,7 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     // The student moved the line: from the slice's pixels to millimetres.
     const ImagePanel* p = panel(2);
     const int n = p->imageWidth();
-    const double mm = result_ && result_->reconstruction.slice.n == n ? pixelMmOf(result_->reconstruction.slice)
-                                                                      : tomo::kFieldOfViewMm / std::max(1, n);
-    lineMm_ = pixelsToMm(l, n, mm);
+    lineMm_ = pixelsToMm(l, n, slicePixelMm(n));
     updateProfile();
   });
   // Truth and sinogram left, slice and error right: the order a student reads them.
@@ -649,7 +647,7 @@ void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
   if (p->hasImage()) {
     p->setProfileLine(QLineF(x0, y0, x1, y1));  // comes back through profileLineChanged
   } else {
-    lineMm_ = pixelsToMm(QLineF(x0, y0, x1, y1), settings_.matrix, tomo::kFieldOfViewMm / settings_.matrix);
+    lineMm_ = pixelsToMm(QLineF(x0, y0, x1, y1), settings_.matrix, slicePixelMm(settings_.matrix));
   }
   updateProfile();
 }
@@ -665,8 +663,12 @@ std::array<double, 4> LabWindow::profileLineMm() const {
   // The central row of the current slice (the panel's: row n / 2), from the centre of its
   // first pixel to its last.
   const int n = result_ ? result_->reconstruction.slice.n : settings_.matrix;
-  const double mm = result_ ? pixelMmOf(result_->reconstruction.slice) : tomo::kFieldOfViewMm / n;
-  return pixelsToMm(QLineF(0, n / 2, n - 1, n / 2), n, mm);
+  return pixelsToMm(QLineF(0, n / 2, n - 1, n / 2), n, slicePixelMm(n));
+}
+
+double LabWindow::slicePixelMm(int n) const {
+  if (result_ && result_->reconstruction.slice.n == n) return pixelMmOf(result_->reconstruction.slice);
+  return tomo::kFieldOfViewMm / std::max(1, n);
 }
 
 double LabWindow::profileLengthMm() const {

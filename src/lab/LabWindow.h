@@ -146,6 +146,9 @@ class LabWindow : public QWidget {
   void shareRanges();
   void updateTitles();
   std::vector<float> profileOf(const tomo::Image& image) const;
+  // Millimetres of a pixel of the slice panel's n x n picture: the current slice's own,
+  // or the lab's field over n when the slice is not of that size.
+  double slicePixelMm(int n) const;
   void showSinogram(const tomo::Sinogram& s);
   void updateFigures();
   void updateProfile();

@@ -100,10 +100,7 @@ void ProfileChart::rebuild() {
   setNiceAxis(axisY_, lo, hi);
   // The distance axis ends at the line's end, with round ticks inside; a line shorter than
   // a hundredth of a millimetre (none yet) gets an axis of 1 mm.
-  const double length = lengthMm_ >= 0.01 ? lengthMm_ : 1;
-  double l0 = 0, l1 = length;
-  const double step = niceRange(l0, l1);
-  setAxisTicks(axisX_, 0, length, step);
+  setAxisUpTo(axisX_, lengthMm_ >= 0.01 ? lengthMm_ : 1);
 }
 
 QString ProfileChart::readoutX(double x) const { return QStringLiteral("距離 %1 mm").arg(QString::number(x, 'f', 1)); }
