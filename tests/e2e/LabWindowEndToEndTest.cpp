@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QImage>
 #include <QRect>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -29,8 +28,6 @@ using namespace lumo::test;
 
 constexpr int kMatrix = 128;                  // the lab's default matrix
 constexpr std::uint32_t kFrame = 0x606060u;   // the line around each picture of the lab
-
-bool haveTool(const char* name) { return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty(); }
 
 bool framePixel(const Screenshot& s, int x, int y) { return s.at(x, y) == kFrame; }
 

@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QStandardPaths>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -63,7 +62,33 @@ std::optional<int> waitForStartView(const XServer& x, const QString& mainWindow,
   return std::nullopt;
 }
 
-bool haveTool(const char* name) { return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty(); }
+const QString kMainMenu = QStringLiteral("^ミルテナ　メインウインドウ$");
+const QString kStudy = QStringLiteral("^前処理フィルタの周波数特性$");
+
+// A window of the program on screen: its id and place.
+struct Shown {
+  QString window;
+  Geometry at;
+};
+
+// The pre-filter study, opened as a student does: 実行 on the start view (its face
+// begins at screen row `top` of the main window at `main`), then the study's button on
+// the main menu. Nothing when a step did not happen.
+std::optional<Shown> openPreFilterStudy(const XServer& x, const Geometry& main, int top) {
+  const QPoint run = centreOf(101, 1003, Geometry{main.x, top, 0, 0});
+  if (!x.click(run.x(), run.y())) return std::nullopt;
+  const auto menu = x.waitForWindow(kMainMenu);
+  const auto menuAt = menu ? x.geometry(*menu) : std::nullopt;
+  if (!menuAt) return std::nullopt;
+  QThread::msleep(300);  // the dialog maps before its first paint
+  const QPoint study = centreOf(130, 1020, *menuAt);
+  if (!x.click(study.x(), study.y())) return std::nullopt;
+  const auto window = x.waitForWindow(kStudy);
+  const auto at = window ? x.geometry(*window) : std::nullopt;
+  if (!at) return std::nullopt;
+  QThread::msleep(300);
+  return Shown{*window, *at};
+}
 
 }  // namespace
 
@@ -84,42 +109,28 @@ TEST(WindowEndToEnd, RunOpenTheStudyTypePressAndEscapeWithRealInput) {
   EXPECT_EQ(mainGeometry->x, 0);
   EXPECT_EQ(mainGeometry->y, 0);
 
-  // Wait for the first paint of the start view, then press "実行" where the user sees it.
+  // Wait for the first paint of the start view, then press "実行" where the user sees it,
+  // and the study's button on the main menu.
   const std::optional<int> top = waitForStartView(x, *mainWindow, *mainGeometry);
   ASSERT_TRUE(top) << "the start view's face is not on screen";
-  const Geometry startView{mainGeometry->x, *top, 0, 0};
-  const QPoint run = centreOf(101, 1003, startView);
-  ASSERT_TRUE(x.click(run.x(), run.y()));
-
-  const QString menuName = QStringLiteral("^ミルテナ　メインウインドウ$");
-  const auto menu = x.waitForWindow(menuName);
-  ASSERT_TRUE(menu) << "実行 did not open the main menu";
-  const auto menuGeometry = x.geometry(*menu);
-  ASSERT_TRUE(menuGeometry);
-  const QPoint study = centreOf(130, 1020, *menuGeometry);
-  QThread::msleep(300);  // the dialog maps before its first paint
-  ASSERT_TRUE(x.click(study.x(), study.y()));
-
-  const QString studyName = QStringLiteral("^前処理フィルタの周波数特性$");
-  const auto studyWindow = x.waitForWindow(studyName);
-  ASSERT_TRUE(studyWindow) << "the main menu button did not open the pre-filter study";
-  ASSERT_TRUE(x.waitForNoWindow(menuName)) << "the main menu stayed open";
-  const auto g = x.geometry(*studyWindow);
-  ASSERT_TRUE(g);
-  QThread::msleep(300);
+  const auto opened = openPreFilterStudy(x, *mainGeometry, *top);
+  ASSERT_TRUE(opened) << "実行 and the main menu's button did not open the pre-filter study";
+  ASSERT_TRUE(x.waitForNoWindow(kMainMenu)) << "the main menu stayed open";
+  const QString& studyWindow = opened->window;
+  const Geometry& g = opened->at;
 
   const lumo::PixelRect plot = lumo::toPixels(lumo::loadTemplate(182).control(1007)->rect);
   const int px0 = plot.left, py0 = plot.top, px1 = plot.right, py1 = plot.bottom;
   const std::uint32_t blue = 0x0000FFu;  // the Butterworth curve, as the screen shows it
   {
-    const auto before = x.screenshot(*studyWindow);
+    const auto before = x.screenshot(studyWindow);
     ASSERT_TRUE(before);
     EXPECT_EQ(countColour(*before, px0, py0, px1, py1, blue), 0);
     // The frame's client area is painted: the face, not an unpainted window.
     EXPECT_GT(countColour(*before, px0, py0, px1, py1, 0xC0C0C0u), (px1 - px0) * (py1 - py0) / 2);
   }
 
-  const QPoint cutOff = centreOf(182, 1010, *g), order = centreOf(182, 1012, *g), show = centreOf(182, 1020, *g);
+  const QPoint cutOff = centreOf(182, 1010, g), order = centreOf(182, 1012, g), show = centreOf(182, 1020, g);
   ASSERT_TRUE(x.click(cutOff.x(), cutOff.y()));
   ASSERT_TRUE(x.type(QStringLiteral("0.25")));
   ASSERT_TRUE(x.click(order.x(), order.y()));
@@ -130,7 +141,7 @@ TEST(WindowEndToEnd, RunOpenTheStudyTypePressAndEscapeWithRealInput) {
   int axes = 0;
   for (int attempt = 0; attempt < 100 && curve < 100; ++attempt) {
     QThread::msleep(100);
-    if (const auto s = x.screenshot(*studyWindow)) {
+    if (const auto s = x.screenshot(studyWindow)) {
       curve = countColour(*s, px0, py0, px1, py1, blue);
       axes = countColour(*s, px0, py0, px1, py1, 0x000000u);
     }
@@ -140,15 +151,16 @@ TEST(WindowEndToEnd, RunOpenTheStudyTypePressAndEscapeWithRealInput) {
 
   // Esc ends the study; the start view is back and its run button works again.
   ASSERT_TRUE(x.key(QStringLiteral("Escape")));
-  ASSERT_TRUE(x.waitForNoWindow(studyName)) << "Esc did not end the study";
+  ASSERT_TRUE(x.waitForNoWindow(kStudy)) << "Esc did not end the study";
   EXPECT_TRUE(x.lumoRunning());
   ASSERT_TRUE(x.waitForWindow(mainName));
   QThread::msleep(300);
   const auto back = x.screenshot(*mainWindow);
   ASSERT_TRUE(back);
   EXPECT_EQ(mainGeometry->y + startViewTop(*back).value_or(-1), *top) << "the start view is not shown";
+  const QPoint run = centreOf(101, 1003, Geometry{mainGeometry->x, *top, 0, 0});
   ASSERT_TRUE(x.click(run.x(), run.y()));
-  EXPECT_TRUE(x.waitForWindow(menuName)) << "実行 no longer opens the main menu";
+  EXPECT_TRUE(x.waitForWindow(kMainMenu)) << "実行 no longer opens the main menu";
   EXPECT_TRUE(x.lumoRunning());
 }
 
@@ -318,24 +330,11 @@ TEST(WindowEndToEnd, CopiedTextOutlivesTheProgram) {
   ASSERT_TRUE(g);
   const std::optional<int> top = waitForStartView(x, *mainWindow, *g);
   ASSERT_TRUE(top);
-  const QPoint runButton = centreOf(101, 1003, Geometry{g->x, *top, 0, 0});
-  ASSERT_TRUE(x.click(runButton.x(), runButton.y()));
-  const auto menu = x.waitForWindow(QStringLiteral("^ミルテナ　メインウインドウ$"));
-  ASSERT_TRUE(menu);
-  const auto mg = x.geometry(*menu);
-  ASSERT_TRUE(mg);
-  QThread::msleep(300);
-  const QPoint study = centreOf(130, 1020, *mg);
-  ASSERT_TRUE(x.click(study.x(), study.y()));
-  const QString studyName = QStringLiteral("^前処理フィルタの周波数特性$");
-  const auto studyWindow = x.waitForWindow(studyName);
-  ASSERT_TRUE(studyWindow);
-  const auto sg = x.geometry(*studyWindow);
-  ASSERT_TRUE(sg);
-  QThread::msleep(300);
+  const auto study = openPreFilterStudy(x, *g, *top);
+  ASSERT_TRUE(study);
 
   // Type a cut-off, select it and copy it.
-  const QPoint cutOff = centreOf(182, 1010, *sg);
+  const QPoint cutOff = centreOf(182, 1010, study->at);
   ASSERT_TRUE(x.click(cutOff.x(), cutOff.y()));
   ASSERT_TRUE(x.type(QStringLiteral("0.3125")));
   ASSERT_TRUE(x.key(QStringLiteral("ctrl+a")));
@@ -343,7 +342,7 @@ TEST(WindowEndToEnd, CopiedTextOutlivesTheProgram) {
 
   // Leave the study and end the program from its menu: ﾌｧｲﾙ → ｱﾌﾟﾘｹｰｼｮﾝの終了.
   ASSERT_TRUE(x.key(QStringLiteral("Escape")));
-  ASSERT_TRUE(x.waitForNoWindow(studyName));
+  ASSERT_TRUE(x.waitForNoWindow(kStudy));
   ASSERT_TRUE(x.waitForWindow(mainName));
   QThread::msleep(300);
   ASSERT_TRUE(x.click(g->x + 20, *top + 20));  // the keyboard goes where the pointer is

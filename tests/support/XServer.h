@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QThread>
 #include <cstdint>
@@ -14,6 +15,11 @@
 namespace lumo::test {
 
 constexpr int kWaitMs = 20000;
+
+// Whether an X tool (Xvfb, xdotool, xwd, xprop) is on the PATH.
+inline bool haveTool(const char* name) {
+  return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
+}
 
 struct Run {
   bool ok = false;
