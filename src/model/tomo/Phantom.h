@@ -25,32 +25,34 @@
 #include <string>
 #include <vector>
 
-#include "model/tomo/Image.h"
 #include "model/tomo/Settings.h"
+#include "model/tomo/Volume.h"
 
 namespace lumo::tomo {
 
 struct Region {
   std::string name;
   enum Kind { Hot, Cold, Background, Uniform } kind;
-  std::vector<int> pixels;  // indices y * n + x
+  std::vector<int> voxels;  // indices (k * n + y) * n + x of the phantom's volumes
+  double diameterMm = 0;    // a hot sphere's diameter (its recovery coefficient), else 0
 };
 
 struct PointSource {
   std::string name;
-  double xMm, yMm;  // X right, Y up, from the centre of the field (see Image.h)
+  double xMm, yMm, zMm;  // X right, Y up, Z toward the head, from the centre of the field (Volume.h)
 };
 
 struct Phantom {
-  Image activity;
-  Image mu;  // 1/cm at 140 keV
+  Volume activity;  // kBq/mL, whatever the acquisition
+  Volume mu;        // 1/cm at 140 keV
   std::vector<Region> regions;
   std::vector<PointSource> points;
 };
 
 constexpr double kBoneToSoftTissue = 0.27 / 0.15;
 
-// matrix: any n >= 8 (the lab uses 64, 128, 256); softTissueMu >= 0.
-Phantom makePhantom(PhantomKind, int matrix, double softTissueMu);
+// matrix: any n >= 8 (the lab uses 64, 128, 256); slices 1 to n (1: the central plane only);
+// softTissueMu >= 0; defect: the cardiac phantom's perfusion defect.
+Phantom makePhantom(PhantomKind, int matrix, int slices, double softTissueMu, bool defect = false);
 
 }  // namespace lumo::tomo
