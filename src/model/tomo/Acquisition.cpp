@@ -1,36 +1,37 @@
-// y = Poisson(k A a), k = counts / sum(A a), truth = k a: the expected sinogram sums to counts.
+// y = Poisson(k A a), k = S t V / 1000: a in kBq/mL, S in cps/MBq, t seconds per view, V in mL.
 #include "model/tomo/Acquisition.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "model/tomo/Collimator.h"
 #include "model/tomo/Poisson.h"
-#include "model/tomo/Projector.h"
+#include "model/tomo/SystemModel.h"
 
 namespace lumo::tomo {
 
+ProjectionGeometry acquisitionGeometry(const Settings& s, int n, int slices, double voxelMm) {
+  const int views = std::clamp(s.views, 1, 3600);
+  const double step = (s.arcDeg == 180 ? 180.0 : 360.0) / views * (s.direction == Direction::Cw ? -1.0 : 1.0);
+  return ProjectionGeometry::circular(views, slices, n, voxelMm, voxelMm, s.startDeg, step, s.radiusCm * 10.0);
+}
+
 Acquisition acquire(const Settings& s) {
   Acquisition a;
-  a.phantom = makePhantom(s.phantom, s.matrix, s.attenuation);
-  ProjectionGeometry g;
-  g.n = a.phantom.activity.n;
-  g.pixelMm = a.phantom.activity.pixelMm;
-  g.views = std::clamp(s.views, 1, 3600);
-  g.startDeg = 0;
-  g.stepDeg = 360.0 / g.views;
-  g.radiusCm = s.radiusCm;
-  const bool attenuated = std::any_of(a.phantom.mu.px.begin(), a.phantom.mu.px.end(), [](float m) { return m > 0; });
-  const Projector p(g, attenuated ? &a.phantom.mu : nullptr, s.collimator);
-  Sinogram raw = p.project(a.phantom.activity);
-  double sum = 0;
-  for (float v : raw.counts) sum += v;
-  const double k = sum > 0 && std::isfinite(s.counts) ? s.counts / sum : 0.0;
-  a.truth = a.phantom.activity;
-  for (float& v : a.truth.px) v = static_cast<float>(v * k);
-  a.expected = raw;
-  for (float& v : a.expected.counts) v = static_cast<float>(v * k);
-  a.sinogram = a.expected;
-  if (s.noise) poissonNoise(a.sinogram.counts, s.seed);
+  const int slices = std::clamp(s.slices, 1, s.matrix);
+  a.phantom = makePhantom(s.phantom, s.matrix, slices, s.attenuation, s.defect);
+  const Volume& truth = a.phantom.activity;
+  const ProjectionGeometry g = acquisitionGeometry(s, truth.n, truth.slices, truth.voxelMm);
+  const SystemModel model(g, truth.n, truth.voxelMm, &a.phantom.mu, s.collimator);
+  a.expected = model.blankProjections();
+  model.forward(truth, a.expected);
+  const double perSecond = a.expected.total() * sensitivityCpsPerMBq(s.collimator) / 1000.0 *
+                           std::pow(truth.voxelMm / 10.0, 3.0);  // counts per second per view, summed
+  a.secondsPerView = perSecond > 0 && std::isfinite(s.counts) ? s.counts / perSecond : 0.0;
+  a.calibration = sensitivityCpsPerMBq(s.collimator) / 1000.0 * std::pow(truth.voxelMm / 10.0, 3.0) * a.secondsPerView;
+  for (float& v : a.expected.counts) v = static_cast<float>(v * a.calibration);
+  a.data = a.expected;
+  if (s.noise) poissonNoise(a.data.counts, s.seed);
   return a;
 }
 

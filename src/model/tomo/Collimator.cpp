@@ -15,4 +15,6 @@ double collimatorFwhmMm(Collimator c, double distanceMm) {
   return std::sqrt(rg * rg + kIntrinsicFwhmMm * kIntrinsicFwhmMm);
 }
 
+double sensitivityCpsPerMBq(Collimator c) { return c == Collimator::Legp ? kLegpCpsPerMBq : kLehrCpsPerMBq; }
+
 }  // namespace lumo::tomo

@@ -23,6 +23,13 @@ constexpr double kIntrinsicFwhmMm = 3.8;
 constexpr CollimatorHoles kLehr{1.11, 24.05};
 constexpr CollimatorHoles kLegp{1.45, 24.05};
 
+// System sensitivity for Tc-99m at a 20 % window, counts per second per MBq in the field (planar,
+// in air), as published for widely used cameras: LEHR 202 cpm/uCi (91 cps/MBq), LEGP 300 cpm/uCi
+// (135 cps/MBq). The ideal detector without blur counts like LEHR, so that only the blur changes.
+constexpr double kLehrCpsPerMBq = 91.0;
+constexpr double kLegpCpsPerMBq = 135.0;
+double sensitivityCpsPerMBq(Collimator);
+
 // FWHM in mm of the system response at distanceMm from the face (negative distances count as 0).
 double collimatorFwhmMm(Collimator, double distanceMm);
 

@@ -1,4 +1,4 @@
-// f(x, y) = pi / V * sum_v q_v(x cos a_v + y sin a_v), q_v = IFFT(H . FFT(p_v)), H = R(f) W(f) P(f).
+// f(x, y, z) = w * sum_v q_v(x cos a_v + y sin a_v, z), q_v = ramp-filtered rows of P(p_v), w = |step| pi / arc.
 #include "model/tomo/Fbp.h"
 
 #include <algorithm>
@@ -25,6 +25,7 @@ LUMO_HOT void addInterpolated(const float* __restrict q, int n, float t0, float 
     row[x] += q[b] + f * (q[b + 1] - q[b]);
   }
 }
+}  // namespace
 
 double prefilterAt(double f, const Settings& s) {
   switch (s.prefilter) {
@@ -36,9 +37,8 @@ double prefilterAt(double f, const Settings& s) {
   }
   return 1.0;
 }
-}  // namespace
 
-std::vector<float> fbpResponse(int m, const Settings& s) {
+std::vector<float> fbpResponse(int m, const Settings& s, bool withPrefilter) {
   // The ramp: the discrete transform of the band-limited ramp kernel on the padded circle.
   std::vector<double> h(sz(m), 0.0);
   h[0] = 0.25;
@@ -58,45 +58,66 @@ std::vector<float> fbpResponse(int m, const Settings& s) {
     const double f = static_cast<double>(q) / m;
     double w = 1.0;
     if (s.filter == ReconFilter::SheppLogan && q > 0) w = std::sin(std::numbers::pi * f) / (std::numbers::pi * f);
-    out[sz(q)] = static_cast<float>(r * w * prefilterAt(f, s));
+    out[sz(q)] = static_cast<float>(r * w * (withPrefilter ? prefilterAt(f, s) : 1.0));
   }
   return out;
 }
 
-std::vector<float> filterViews(const Sinogram& sino, const Settings& s) {
-  const int n = sino.bins;
-  std::vector<float> out(sino.counts.size());
-  LineFilter filter(n, fbpResponse(paddedLength(n), s));
-  const int lanes = std::min(parallelLanes(), std::max(1, sino.views));
+std::vector<float> filterProjections(const ProjectionStack& p, const Settings& s) {
+  const ProjectionGeometry& g = p.geometry;
+  const int n = g.bins, rows = g.rows, views = g.views;
+  std::vector<float> out(p.counts.size());
+  // One row: the pre-filter goes along the bins with the ramp. More rows: first in two dimensions.
+  const bool planar = rows > 1 && s.prefilter != Prefilter::None;
+  const LineFilter line(n, fbpResponse(paddedLength(n), s, !planar));
+  std::vector<float> source;
+  if (planar) {
+    source.resize(p.counts.size());
+    const PlaneFilter plane = PlaneFilter::radial(rows, n, [&](double f) { return prefilterAt(f, s); });
+    const int lanes = std::min(parallelLanes(), std::max(1, views));
+    parallelFor(lanes, [&](int lane) {
+      for (int v = views * lane / lanes; v < views * (lane + 1) / lanes; ++v)
+        plane.apply(p.counts.data() + sz(v) * g.viewSize(), source.data() + sz(v) * g.viewSize());
+    });
+  }
+  const float* in = planar ? source.data() : p.counts.data();
+  const int lines = views * rows;
+  const int lanes = std::min(parallelLanes(), std::max(1, lines));
   parallelFor(lanes, [&](int lane) {
-    const int first = static_cast<int>(static_cast<long long>(sino.views) * lane / lanes);
-    const int last = static_cast<int>(static_cast<long long>(sino.views) * (lane + 1) / lanes);
-    for (int v = first; v < last; ++v)
-      filter.apply(sino.counts.data() + sz(static_cast<long long>(v) * n), out.data() + sz(static_cast<long long>(v) * n));
+    const int first = static_cast<int>(static_cast<long long>(lines) * lane / lanes);
+    const int last = static_cast<int>(static_cast<long long>(lines) * (lane + 1) / lanes);
+    for (int i = first; i < last; ++i) line.apply(in + sz(i) * sz(n), out.data() + sz(i) * sz(n));
   });
   return out;
 }
 
-void backprojectViews(const Sinogram& g, const std::vector<float>& filtered, int first, int last, std::vector<float>& acc) {
-  const int n = g.bins;
+double fbpViewWeight(const ProjectionGeometry& g) {
+  const double arc = std::min(360.0, std::max(180.0, g.arcDeg()));
+  // Parallel rays: each direction is seen twice over 360 degrees and once over 180.
+  return std::abs(g.stepDeg) * std::numbers::pi / 180.0 * (180.0 / arc);
+}
+
+void backprojectViews(const ProjectionGeometry& g, const std::vector<float>& filtered, int first, int last, Volume& acc) {
+  const int n = g.bins, rows = g.rows;
   const double c = (n - 1) / 2.0;
   std::vector<float> cs, sn;
   for (int v = first; v < last; ++v) {
-    const double a = g.angleDeg(v) * std::numbers::pi / 180.0;
+    const double a = g.angleRad(v);
     cs.push_back(static_cast<float>(std::cos(a)));
     sn.push_back(static_cast<float>(std::sin(a)));
   }
-  const int lanes = std::min(parallelLanes(), n);
+  const int lines = n * rows;
+  const int lanes = std::min(parallelLanes(), lines);
   parallelFor(lanes, [&](int lane) {
-    const int y0 = n * lane / lanes, y1 = n * (lane + 1) / lanes;
-    for (int y = y0; y < y1; ++y) {
+    for (int line = lines * lane / lanes; line < lines * (lane + 1) / lanes; ++line) {
+      const int k = line / n, y = line % n;
       const double Y = c - y;
       const double w = std::sqrt(std::max(0.0, c * c - Y * Y));
       const int xa = std::max(0, static_cast<int>(std::ceil(c - w - 1e-9)));
       const int xb = std::min(n, static_cast<int>(std::floor(c + w + 1e-9)) + 1);
-      float* row = acc.data() + sz(static_cast<long long>(y) * n);
+      float* row = acc.v.data() + acc.index(0, y, k);
       for (int i = 0; i < last - first; ++i) {
-        const float* q = filtered.data() + sz(static_cast<long long>(first + i) * n);
+        const float* q = filtered.data() + (sz(first + i) * sz(rows) + sz(k)) * sz(n);
         // t = c + X cos a + Y sin a, X = x - c.
         const float t0 = static_cast<float>(c + (-c) * cs[sz(i)] + Y * sn[sz(i)]);
         addInterpolated(q, n, t0, cs[sz(i)], xa, xb, row);

@@ -11,11 +11,11 @@ namespace lumo::tomo {
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-double meanOver(const Image& im, const std::vector<int>& pixels) {
-  if (pixels.empty() || im.px.empty()) return kNaN;
+double meanOver(const Volume& v, const std::vector<int>& voxels) {
+  if (voxels.empty() || v.v.empty()) return kNaN;
   double s = 0;
-  for (int i : pixels) s += im.px[static_cast<std::size_t>(i)];
-  return s / static_cast<double>(pixels.size());
+  for (int i : voxels) s += v.v[static_cast<std::size_t>(i)];
+  return s / static_cast<double>(voxels.size());
 }
 
 const Region* firstOf(const Phantom& p, Region::Kind kind) {
@@ -24,39 +24,60 @@ const Region* firstOf(const Phantom& p, Region::Kind kind) {
   return nullptr;
 }
 
-bool sameGrid(const Image& a, const Image& b) { return a.n == b.n && a.px.size() == b.px.size() && !a.px.empty(); }
-bool regionFits(const Image& im, const Region& r) {
-  for (int i : r.pixels)
-    if (i < 0 || static_cast<std::size_t>(i) >= im.px.size()) return false;
+bool regionFits(const Volume& v, const Region& r) {
+  for (int i : r.voxels)
+    if (i < 0 || static_cast<std::size_t>(i) >= v.v.size()) return false;
   return true;
+}
+
+// The voxel of the largest value within 3 voxels (in-plane) and 3 slices of the source.
+bool peakNear(const Volume& v, double xMm, double yMm, double zMm, int& bx, int& by, int& bk) {
+  if (v.n <= 0 || v.v.size() != v.size() || !(v.voxelMm > 0)) return false;
+  const double c = (v.n - 1) / 2.0, ck = (v.slices - 1) / 2.0;
+  const int px = static_cast<int>(std::lround(c + xMm / v.voxelMm));
+  const int py = static_cast<int>(std::lround(c - yMm / v.voxelMm));
+  const int pk = static_cast<int>(std::lround(ck - zMm / v.voxelMm));
+  float best = -std::numeric_limits<float>::infinity();
+  bx = by = bk = -1;
+  for (int k = std::max(0, pk - 3); k <= std::min(v.slices - 1, pk + 3); ++k)
+    for (int y = std::max(0, py - 3); y <= std::min(v.n - 1, py + 3); ++y)
+      for (int x = std::max(0, px - 3); x <= std::min(v.n - 1, px + 3); ++x)
+        if (v.at(x, y, k) > best) {
+          best = v.at(x, y, k);
+          bx = x;
+          by = y;
+          bk = k;
+        }
+  return bx >= 0;
 }
 }  // namespace
 
-double nrmse(const Image& slice, const Image& truth) {
-  if (!sameGrid(slice, truth)) return kNaN;
+double nrmse(const Volume& result, const Volume& truth) {
+  if (!result.sameGrid(truth) || result.v.empty()) return kNaN;
   double num = 0, den = 0;
-  const int n = slice.n;
-  for (int y = 0; y < n; ++y)
-    for (int x = 0; x < n; ++x) {
-      if (!insideField(n, x, y)) continue;
-      const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(n) + static_cast<std::size_t>(x);
-      const double d = static_cast<double>(slice.px[i]) - truth.px[i];
-      num += d * d;
-      den += static_cast<double>(truth.px[i]) * truth.px[i];
-    }
+  const int n = result.n;
+  for (int k = 0; k < result.slices; ++k)
+    for (int y = 0; y < n; ++y)
+      for (int x = 0; x < n; ++x) {
+        if (!insideField(n, x, y)) continue;
+        const std::size_t i = result.index(x, y, k);
+        const double d = static_cast<double>(result.v[i]) - truth.v[i];
+        num += d * d;
+        den += static_cast<double>(truth.v[i]) * truth.v[i];
+      }
   return den > 0 ? std::sqrt(num / den) : kNaN;
 }
 
-double noiseCv(const Image& slice, const Phantom& p) {
+double noiseCv(const Volume& result, const Phantom& p) {
   const Region* u = firstOf(p, Region::Uniform);
-  if (!u || u->pixels.size() < 2 || !regionFits(slice, *u)) return kNaN;
-  const double mean = meanOver(slice, u->pixels);
+  if (!u || u->voxels.size() < 2 || !regionFits(result, *u)) return kNaN;
+  const double mean = meanOver(result, u->voxels);
   double ss = 0;
-  for (int i : u->pixels) {
-    const double d = slice.px[static_cast<std::size_t>(i)] - mean;
+  for (int i : u->voxels) {
+    const double d = result.v[static_cast<std::size_t>(i)] - mean;
     ss += d * d;
   }
-  const double sd = std::sqrt(ss / static_cast<double>(u->pixels.size() - 1));
+  const double sd = std::sqrt(ss / static_cast<double>(u->voxels.size() - 1));
   return mean != 0 ? sd / mean : kNaN;
 }
 
@@ -84,51 +105,54 @@ double fwhmOf(const std::vector<float>& curve, int peak) {
   return right - left;
 }
 
-double pointFwhmMm(const Image& slice, double xMm, double yMm) {
-  const int n = slice.n;
-  if (n <= 0 || slice.px.size() != static_cast<std::size_t>(n) * static_cast<std::size_t>(n)) return kNaN;
-  const double c = (n - 1) / 2.0;
-  const int px = static_cast<int>(std::lround(c + xMm / slice.pixelMm));
-  const int py = static_cast<int>(std::lround(c - yMm / slice.pixelMm));
-  int bx = -1, by = -1;
-  float best = -std::numeric_limits<float>::infinity();
-  for (int y = std::max(0, py - 3); y <= std::min(n - 1, py + 3); ++y)
-    for (int x = std::max(0, px - 3); x <= std::min(n - 1, px + 3); ++x)
-      if (slice.at(x, y) > best) {
-        best = slice.at(x, y);
-        bx = x;
-        by = y;
-      }
-  if (bx < 0) return kNaN;
+double pointFwhmMm(const Volume& v, double xMm, double yMm, double zMm) {
+  int bx, by, bk;
+  if (!peakNear(v, xMm, yMm, zMm, bx, by, bk)) return kNaN;
+  const int n = v.n;
   std::vector<float> row(static_cast<std::size_t>(n)), col(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    row[static_cast<std::size_t>(i)] = slice.at(i, by);
-    col[static_cast<std::size_t>(i)] = slice.at(bx, i);
+    row[static_cast<std::size_t>(i)] = v.at(i, by, bk);
+    col[static_cast<std::size_t>(i)] = v.at(bx, i, bk);
   }
-  return 0.5 * (fwhmOf(row, bx) + fwhmOf(col, by)) * slice.pixelMm;
+  return 0.5 * (fwhmOf(row, bx) + fwhmOf(col, by)) * v.voxelMm;
 }
 
-Figures figuresOfMerit(const Image& slice, const Image& truth, const Phantom& p) {
-  Figures f{nrmse(slice, truth), noiseCv(slice, p), {}, {}};
+double axialFwhmMm(const Volume& v, double xMm, double yMm, double zMm) {
+  int bx, by, bk;
+  if (v.slices < 2 || !peakNear(v, xMm, yMm, zMm, bx, by, bk)) return kNaN;
+  std::vector<float> line(static_cast<std::size_t>(v.slices));
+  for (int k = 0; k < v.slices; ++k) line[static_cast<std::size_t>(k)] = v.at(bx, by, k);
+  return fwhmOf(line, bk) * v.voxelMm;
+}
+
+Figures figuresOfMerit(const Volume& result, const Volume& truth, const Phantom& p) {
+  Figures f{nrmse(result, truth), noiseCv(result, p), {}, {}, {}};
+  const bool grids = result.sameGrid(truth) && !result.v.empty();
   const Region* bg = firstOf(p, Region::Background);
-  const bool bgOk = bg && regionFits(slice, *bg) && regionFits(truth, *bg) && sameGrid(slice, truth);
-  const double cb = bgOk ? meanOver(slice, bg->pixels) : kNaN;
-  const double ab = bgOk ? meanOver(truth, bg->pixels) : kNaN;
+  const bool bgOk = grids && bg && regionFits(result, *bg);
+  const double cb = bgOk ? meanOver(result, bg->voxels) : kNaN;
+  const double ab = bgOk ? meanOver(truth, bg->voxels) : kNaN;
   for (const Region& r : p.regions) {
     if (r.kind != Region::Hot && r.kind != Region::Cold) continue;
+    const bool fits = grids && regionFits(result, r);
     double crc = kNaN;
-    if (bgOk && regionFits(slice, r) && cb != 0) {
-      const double c = meanOver(slice, r.pixels);
+    if (bgOk && fits && cb != 0) {
+      const double c = meanOver(result, r.voxels);
       if (r.kind == Region::Cold) {
         crc = 1.0 - c / cb;
       } else {
-        const double a = meanOver(truth, r.pixels);
+        const double a = meanOver(truth, r.voxels);
         if (ab != 0 && a / ab != 1.0) crc = (c / cb - 1.0) / (a / ab - 1.0);
       }
     }
     f.crc.push_back({r.name, crc});
+    if (r.kind == Region::Hot && r.diameterMm > 0) {
+      const double a = fits ? meanOver(truth, r.voxels) : kNaN;
+      f.recovery.push_back({r.name, r.diameterMm, fits && a != 0 ? meanOver(result, r.voxels) / a : kNaN});
+    }
   }
-  for (const PointSource& s : p.points) f.fwhm.push_back({s.name, pointFwhmMm(slice, s.xMm, s.yMm)});
+  for (const PointSource& s : p.points)
+    f.fwhm.push_back({s.name, pointFwhmMm(result, s.xMm, s.yMm, s.zMm), axialFwhmMm(result, s.xMm, s.yMm, s.zMm)});
   return f;
 }
 

@@ -1,0 +1,542 @@
+// ybar = A x + s, A = sum over views v of C_v T_v R_v: rotate, attenuate, collimate (blur and sum).
+#include "model/tomo/SystemModel.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <numbers>
+#include <stdexcept>
+
+#include "model/tomo/Collimator.h"
+#include "model/tomo/Parallel.h"
+#include "model/tomo/Simd.h"
+
+namespace lumo::tomo {
+
+namespace {
+
+std::size_t sz(long long v) { return static_cast<std::size_t>(v); }
+
+// e^x for x <= 0, to a relative error of about 1e-7: e^x = 2^i e^f with i = the integer part of
+// x / ln 2 and f = x - i ln 2 in (-ln 2, ln 2), e^f by its Taylor series to the ninth power.
+// Written without branches so that the attenuation loops vectorise.
+inline float expNonPositive(float x) {
+  x = std::max(x, -87.0f);
+  const int i = static_cast<int>(x * 1.44269504088896341f);
+  const float fi = static_cast<float>(i);
+  const float f = (x - fi * 0.693145751953125f) - fi * 1.42860682030941723212e-6f;
+  float p = 1.0f / 362880.0f;
+  p = p * f + 1.0f / 40320.0f;
+  p = p * f + 1.0f / 5040.0f;
+  p = p * f + 1.0f / 720.0f;
+  p = p * f + 1.0f / 120.0f;
+  p = p * f + 1.0f / 24.0f;
+  p = p * f + 1.0f / 6.0f;
+  p = p * f + 0.5f;
+  p = p * f + 1.0f;
+  p = p * f + 1.0f;
+  const float scale = std::bit_cast<float>(static_cast<std::uint32_t>(i + 127) << 23);
+  return p * scale;
+}
+
+// The frame's plane of grid points at bins [first, last): frame[b * K + k] = bilinear sample of
+// slice k of u (z-fastest) at (x0 + b dx, y0 + b dy). Grid points lie inside the field's circle,
+// so clamping the upper-left corner to n - 2 keeps all four neighbours inside the slice.
+LUMO_HOT void rotatePlane(const float* __restrict u, int n, int K, float x0, float y0, float dx, float dy, int first,
+                          int last, float* __restrict plane) {
+  const float hi = static_cast<float>(n - 2);
+  for (int b = first; b < last; ++b) {
+    const float x = x0 + static_cast<float>(b) * dx, y = y0 + static_cast<float>(b) * dy;
+    const int xi = static_cast<int>(std::min(std::max(x, 0.0f), hi));
+    const int yi = static_cast<int>(std::min(std::max(y, 0.0f), hi));
+    const float fx = x - static_cast<float>(xi), fy = y - static_cast<float>(yi);
+    const float w0 = (1.0f - fx) * (1.0f - fy), w1 = fx * (1.0f - fy), w2 = (1.0f - fx) * fy, w3 = fx * fy;
+    const std::size_t i = (static_cast<std::size_t>(yi) * static_cast<std::size_t>(n) + static_cast<std::size_t>(xi)) *
+                          static_cast<std::size_t>(K);
+    const std::size_t row = static_cast<std::size_t>(n) * static_cast<std::size_t>(K);
+    const float* __restrict a = u + i;
+    const float* __restrict c = u + i + row;
+    float* __restrict dst = plane + static_cast<std::size_t>(b) * static_cast<std::size_t>(K);
+    for (int k = 0; k < K; ++k) dst[k] = w0 * a[k] + w1 * a[k + K] + w2 * c[k] + w3 * c[k + K];
+  }
+}
+
+// The transpose of rotatePlane: u += the bilinear weights of each grid point times the frame.
+LUMO_HOT void unrotatePlane(const float* __restrict plane, int n, int K, float x0, float y0, float dx, float dy,
+                            int first, int last, float* __restrict u) {
+  const float hi = static_cast<float>(n - 2);
+  for (int b = first; b < last; ++b) {
+    const float x = x0 + static_cast<float>(b) * dx, y = y0 + static_cast<float>(b) * dy;
+    const int xi = static_cast<int>(std::min(std::max(x, 0.0f), hi));
+    const int yi = static_cast<int>(std::min(std::max(y, 0.0f), hi));
+    const float fx = x - static_cast<float>(xi), fy = y - static_cast<float>(yi);
+    const float w0 = (1.0f - fx) * (1.0f - fy), w1 = fx * (1.0f - fy), w2 = (1.0f - fx) * fy, w3 = fx * fy;
+    const std::size_t i = (static_cast<std::size_t>(yi) * static_cast<std::size_t>(n) + static_cast<std::size_t>(xi)) *
+                          static_cast<std::size_t>(K);
+    const std::size_t row = static_cast<std::size_t>(n) * static_cast<std::size_t>(K);
+    float* __restrict a = u + i;
+    float* __restrict c = u + i + row;
+    const float* __restrict src = plane + static_cast<std::size_t>(b) * static_cast<std::size_t>(K);
+    if (K == 1) {
+      const float s = src[0];
+      a[0] += w0 * s;
+      a[1] += w1 * s;
+      c[0] += w2 * s;
+      c[1] += w3 * s;
+      continue;
+    }
+    for (int k = 0; k < K; ++k) {
+      const float s = src[k];
+      a[k] += w0 * s;
+      c[k] += w2 * s;
+    }
+    for (int k = 0; k < K; ++k) {
+      const float s = src[k];
+      a[k + K] += w1 * s;
+      c[k + K] += w3 * s;
+    }
+  }
+}
+
+// factors[i] = e^-(cum[i] + mu[i] / 2) cm, cum[i] += mu[i], over one plane.
+LUMO_HOT void attenuationPlane(float* __restrict plane, float* __restrict cum, std::size_t count, float cm) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const float m = plane[i];
+    plane[i] = expNonPositive(-(cum[i] + 0.5f * m) * cm);
+    cum[i] += m;
+  }
+}
+
+LUMO_HOT void multiply(float* __restrict a, const float* __restrict b, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) a[i] *= b[i];
+}
+
+LUMO_HOT void addTo(float* __restrict acc, const float* __restrict x, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) acc[i] += x[i];
+}
+
+// acc = [a, 1 - 2a, a] along the bins (stride K) of the n x K image held in tmp, zero beyond.
+LUMO_HOT void threeTapBins(const float* __restrict tmp, int n, int K, float a, float* __restrict acc) {
+  const std::size_t total = static_cast<std::size_t>(n) * static_cast<std::size_t>(K), k = static_cast<std::size_t>(K);
+  const float centre = 1.0f - 2.0f * a;
+  if (n == 1) {
+    for (std::size_t i = 0; i < total; ++i) acc[i] = centre * tmp[i];
+    return;
+  }
+  for (std::size_t i = 0; i < k; ++i) acc[i] = centre * tmp[i] + a * tmp[i + k];
+  for (std::size_t i = k; i + k < total; ++i) acc[i] = centre * tmp[i] + a * (tmp[i - k] + tmp[i + k]);
+  for (std::size_t i = total - k; i < total; ++i) acc[i] = centre * tmp[i] + a * tmp[i - k];
+}
+
+// acc = [a, 1 - 2a, a] along the rows (contiguous, K >= 2) of each bin, zero beyond.
+LUMO_HOT void threeTapRows(const float* __restrict tmp, int n, int K, float a, float* __restrict acc) {
+  const float centre = 1.0f - 2.0f * a;
+  for (int b = 0; b < n; ++b) {
+    const float* __restrict t = tmp + static_cast<std::size_t>(b) * static_cast<std::size_t>(K);
+    float* __restrict o = acc + static_cast<std::size_t>(b) * static_cast<std::size_t>(K);
+    o[0] = centre * t[0] + a * t[1];
+    for (int k = 1; k + 1 < K; ++k) o[k] = centre * t[k] + a * (t[k - 1] + t[k + 1]);
+    o[K - 1] = centre * t[K - 1] + a * t[K - 2];
+  }
+}
+
+// acc = kernel along the bins (stride K) of tmp, zero beyond.
+LUMO_HOT void kernelBins(const float* __restrict tmp, int n, int K, const float* __restrict w, int h, float* __restrict acc) {
+  const std::size_t k = static_cast<std::size_t>(K);
+  std::fill(acc, acc + static_cast<std::size_t>(n) * k, 0.0f);
+  for (int t = -h; t <= h; ++t) {
+    const int lo = std::max(0, -t), hi = std::min(n, n - t);
+    if (lo >= hi) continue;
+    const float wt = w[t + h];
+    float* __restrict dst = acc + static_cast<std::size_t>(lo) * k;
+    const float* __restrict src = tmp + static_cast<std::size_t>(lo + t) * k;
+    const std::size_t count = static_cast<std::size_t>(hi - lo) * k;
+    for (std::size_t i = 0; i < count; ++i) dst[i] += wt * src[i];
+  }
+}
+
+// acc = kernel along the rows (contiguous) of each bin of tmp, zero beyond.
+LUMO_HOT void kernelRows(const float* __restrict tmp, int n, int K, const float* __restrict w, int h, float* __restrict acc) {
+  std::fill(acc, acc + static_cast<std::size_t>(n) * static_cast<std::size_t>(K), 0.0f);
+  for (int b = 0; b < n; ++b) {
+    const float* __restrict src = tmp + static_cast<std::size_t>(b) * static_cast<std::size_t>(K);
+    float* __restrict dst = acc + static_cast<std::size_t>(b) * static_cast<std::size_t>(K);
+    for (int t = -h; t <= h; ++t) {
+      const int lo = std::max(0, -t), hi = std::min(K, K - t);
+      const float wt = w[t + h];
+      for (int k = lo; k < hi; ++k) dst[k] += wt * src[k + t];
+    }
+  }
+}
+
+// Bin-integrated Gaussian of standard deviation sigma (in samples), normalised to sum 1.
+std::vector<float> gaussianKernel(double sigma) {
+  if (!(sigma > 0.05)) return {1.0f};
+  const int h = std::max(1, static_cast<int>(std::ceil(3.0 * sigma)));
+  std::vector<double> w(sz(2 * h + 1));
+  double sum = 0;
+  const double k = 1.0 / (sigma * std::numbers::sqrt2);
+  for (int t = -h; t <= h; ++t) {
+    const double v = 0.5 * (std::erf((t + 0.5) * k) - std::erf((t - 0.5) * k));
+    w[sz(t + h)] = v;
+    sum += v;
+  }
+  std::vector<float> out(w.size());
+  for (std::size_t i = 0; i < w.size(); ++i) out[i] = static_cast<float>(w[i] / sum);
+  return out;
+}
+
+// Views [first, last) of lane `lane` among `lanes` equal chunks of `count` items.
+std::pair<int, int> chunk(int lane, int lanes, int count) {
+  const long long a = static_cast<long long>(count) * lane / lanes;
+  const long long b = static_cast<long long>(count) * (lane + 1) / lanes;
+  return {static_cast<int>(a), static_cast<int>(b)};
+}
+
+std::vector<std::pair<int, int>> fieldSpans(int n) {
+  std::vector<std::pair<int, int>> span(sz(n));
+  const double c = (n - 1) / 2.0;
+  for (int j = 0; j < n; ++j) {
+    const double s = c - j;
+    const double w = std::sqrt(std::max(0.0, c * c - s * s));
+    const int first = std::max(0, static_cast<int>(std::ceil(c - w - 1e-9)));
+    const int last = std::min(n, static_cast<int>(std::floor(c + w + 1e-9)) + 1);
+    span[sz(j)] = {first, std::max(first, last)};
+  }
+  return span;
+}
+
+constexpr double kFwhmToSigma = 1.0 / 2.3548200450309493;  // 1 / (2 sqrt(2 ln 2))
+
+}  // namespace
+
+void toZFastest(const Volume& v, float* u) {
+  const std::size_t plane = v.sliceSize(), K = static_cast<std::size_t>(v.slices);
+  for (std::size_t k = 0; k < K; ++k) {
+    const float* s = v.v.data() + k * plane;
+    for (std::size_t i = 0; i < plane; ++i) u[i * K + k] = s[i];
+  }
+}
+
+void fromZFastest(const float* u, Volume& v) {
+  const std::size_t plane = v.sliceSize(), K = static_cast<std::size_t>(v.slices);
+  for (std::size_t k = 0; k < K; ++k) {
+    float* s = v.v.data() + k * plane;
+    for (std::size_t i = 0; i < plane; ++i) s[i] = u[i * K + k];
+  }
+}
+
+// ---- Rotate ---------------------------------------------------------------------------------
+
+RotateStep::RotateStep(const ModelGrid& g, const ProjectionGeometry& geometry) : g_(g), span_(fieldSpans(g.n)) {
+  for (int v = 0; v < geometry.views; ++v) {
+    const double a = geometry.angleRad(v);
+    cos_.push_back(std::cos(a));
+    sin_.push_back(std::sin(a));
+  }
+}
+
+namespace {
+// The grid line of plane j at view (cos a, sin a): x = c + t cos a - s sin a, y = c - (t sin a + s cos a),
+// t = b - c, s = c - j (the depth toward the detector, in voxels).
+struct Line {
+  float x0, y0, dx, dy;
+};
+Line planeLine(int n, double ca, double sa, int j) {
+  const double c = (n - 1) / 2.0, s = c - j;
+  return {static_cast<float>(c - c * ca - s * sa), static_cast<float>(c - (-c * sa + s * ca)), static_cast<float>(ca),
+          static_cast<float>(-sa)};
+}
+}  // namespace
+
+void RotateStep::forward(int v, const float* u, float* frame) const {
+  const int n = g_.n, K = g_.slices;
+  const std::size_t planeSize = sz(static_cast<long long>(n) * K);
+  for (int j = 0; j < n; ++j) {
+    float* plane = frame + sz(j) * planeSize;
+    const auto [first, last] = span_[sz(j)];
+    std::fill(plane, plane + sz(static_cast<long long>(first) * K), 0.0f);
+    std::fill(plane + sz(static_cast<long long>(last) * K), plane + planeSize, 0.0f);
+    const Line l = planeLine(n, cos_[sz(v)], sin_[sz(v)], j);
+    rotatePlane(u, n, K, l.x0, l.y0, l.dx, l.dy, first, last, plane);
+  }
+}
+
+void RotateStep::adjoint(int v, const float* frame, float* u) const {
+  const int n = g_.n, K = g_.slices;
+  const std::size_t planeSize = sz(static_cast<long long>(n) * K);
+  for (int j = 0; j < n; ++j) {
+    const auto [first, last] = span_[sz(j)];
+    const Line l = planeLine(n, cos_[sz(v)], sin_[sz(v)], j);
+    unrotatePlane(frame + sz(j) * planeSize, n, K, l.x0, l.y0, l.dx, l.dy, first, last, u);
+  }
+}
+
+// ---- Attenuate ------------------------------------------------------------------------------
+
+AttenuateStep::AttenuateStep(const ModelGrid& g, const RotateStep& rotate, std::vector<float> muZ, double voxelMm, int views)
+    : g_(g), rotate_(rotate), mu_(std::move(muZ)), voxelCm_(voxelMm / 10.0) {
+  const std::size_t frame = g_.frameSize();
+  if (frame * sz(views) * sizeof(float) > kAttenuationCacheBytes) return;
+  cache_.resize(frame * sz(views));
+  const int lanes = std::max(1, std::min(parallelLanes(), views));
+  parallelFor(lanes, [&](int lane) {
+    const auto [first, last] = chunk(lane, lanes, views);
+    for (int v = first; v < last; ++v) factorsOf(v, cache_.data() + sz(v) * frame);
+  });
+}
+
+void AttenuateStep::factorsOf(int v, float* out) const {
+  const int n = g_.n;
+  const std::size_t planeSize = sz(static_cast<long long>(n) * g_.slices);
+  rotate_.forward(v, mu_.data(), out);
+  thread_local std::vector<float> cum;
+  cum.assign(planeSize, 0.0f);
+  const float cm = static_cast<float>(voxelCm_);
+  for (int j = 0; j < n; ++j) attenuationPlane(out + sz(j) * planeSize, cum.data(), planeSize, cm);
+}
+
+void AttenuateStep::apply(int v, float* frame, std::vector<float>& factors) const {
+  const std::size_t size = g_.frameSize();
+  if (!cache_.empty()) {
+    multiply(frame, cache_.data() + sz(v) * size, size);
+    return;
+  }
+  factors.resize(size);
+  factorsOf(v, factors.data());
+  multiply(frame, factors.data(), size);
+}
+
+// ---- Collimate ------------------------------------------------------------------------------
+
+CollimateStep::CollimateStep(const ModelGrid& g, const ProjectionGeometry& geometry, Collimator collimator)
+    : g_(g), blur_(collimator != Collimator::None), blurRows_(collimator != Collimator::None && g.slices > 1) {
+  if (!blur_) return;
+  const int n = g_.n;
+  const double c = (n - 1) / 2.0;
+  std::map<double, std::size_t> byRadius;
+  std::vector<std::size_t> index;
+  for (int v = 0; v < geometry.views; ++v) {
+    const double radius = geometry.radius(v);
+    auto it = byRadius.find(radius);
+    if (it != byRadius.end()) {
+      schedules_.push_back(schedules_[it->second]);
+      continue;
+    }
+    byRadius[radius] = schedules_.size();
+    Schedule s;
+    std::vector<double> variance(sz(n));
+    for (int j = 0; j < n; ++j) {
+      const double distance = radius - (c - j) * geometry.binMm;
+      const double sigma = collimatorFwhmMm(collimator, distance) * kFwhmToSigma;
+      variance[sz(j)] = sigma * sigma;
+    }
+    s.nearBins = gaussianKernel(std::sqrt(variance[0]) / geometry.binMm);
+    s.nearRows = blurRows_ ? gaussianKernel(std::sqrt(variance[0]) / geometry.rowMm) : std::vector<float>{1.0f};
+    s.stepBins.assign(sz(n), 0.0f);
+    s.stepRows.assign(sz(n), 0.0f);
+    s.repeats.assign(sz(n), 0);
+    for (int j = 0; j + 1 < n; ++j) {
+      const double dv = std::max(0.0, variance[sz(j + 1)] - variance[sz(j)]);
+      const double ab = dv / (geometry.binMm * geometry.binMm) / 2.0;
+      const double ar = blurRows_ ? dv / (geometry.rowMm * geometry.rowMm) / 2.0 : 0.0;
+      if (!(ab > 0) && !(ar > 0)) continue;
+      const int m = std::max(1, static_cast<int>(std::ceil(std::max(ab, ar) / 0.25)));
+      s.repeats[sz(j)] = m;
+      s.stepBins[sz(j)] = static_cast<float>(ab / m);
+      s.stepRows[sz(j)] = static_cast<float>(ar / m);
+    }
+    schedules_.push_back(std::move(s));
+  }
+}
+
+const CollimateStep::Schedule& CollimateStep::schedule(int v) const { return schedules_[sz(v)]; }
+
+void CollimateStep::increment(float* acc, int j, const Schedule& s, std::vector<float>& tmp) const {
+  const int n = g_.n, K = g_.slices;
+  const std::size_t size = g_.imageSize();
+  for (int r = 0; r < s.repeats[sz(j)]; ++r) {
+    std::copy(acc, acc + size, tmp.data());
+    threeTapBins(tmp.data(), n, K, s.stepBins[sz(j)], acc);
+    if (blurRows_) {
+      std::copy(acc, acc + size, tmp.data());
+      threeTapRows(tmp.data(), n, K, s.stepRows[sz(j)], acc);
+    }
+  }
+}
+
+void CollimateStep::nearBlur(float* acc, const Schedule& s, std::vector<float>& tmp) const {
+  const int n = g_.n, K = g_.slices;
+  const std::size_t size = g_.imageSize();
+  if (s.nearBins.size() > 1) {
+    std::copy(acc, acc + size, tmp.data());
+    kernelBins(tmp.data(), n, K, s.nearBins.data(), static_cast<int>(s.nearBins.size() / 2), acc);
+  }
+  if (blurRows_ && s.nearRows.size() > 1) {
+    std::copy(acc, acc + size, tmp.data());
+    kernelRows(tmp.data(), n, K, s.nearRows.data(), static_cast<int>(s.nearRows.size() / 2), acc);
+  }
+}
+
+void CollimateStep::forward(int v, float* frame, float* image) const {
+  const int n = g_.n;
+  const std::size_t size = g_.imageSize();
+  std::fill(image, image + size, 0.0f);
+  if (!blur_) {
+    for (int j = 0; j < n; ++j) addTo(image, frame + sz(j) * size, size);
+    return;
+  }
+  thread_local std::vector<float> tmp;
+  tmp.resize(size);
+  const Schedule& s = schedules_[sz(v)];
+  for (int j = n - 1; j >= 0; --j) {
+    if (j + 1 < n) increment(image, j, s, tmp);
+    addTo(image, frame + sz(j) * size, size);
+  }
+  nearBlur(image, s, tmp);
+}
+
+void CollimateStep::adjoint(int v, const float* image, float* frame) const {
+  const int n = g_.n;
+  const std::size_t size = g_.imageSize();
+  if (!blur_) {
+    for (int j = 0; j < n; ++j) std::copy(image, image + size, frame + sz(j) * size);
+    return;
+  }
+  thread_local std::vector<float> tmp, acc;
+  tmp.resize(size);
+  acc.assign(image, image + size);
+  const Schedule& s = schedules_[sz(v)];
+  nearBlur(acc.data(), s, tmp);
+  for (int j = 0; j < n; ++j) {
+    std::copy(acc.begin(), acc.end(), frame + sz(j) * size);
+    if (j + 1 < n) increment(acc.data(), j, s, tmp);
+  }
+}
+
+// ---- The model ------------------------------------------------------------------------------
+
+SystemModel::SystemModel(const ProjectionGeometry& g, int n, double voxelMm, const Volume* mu, Collimator collimator)
+    : geometry_(g), voxelMm_(voxelMm) {
+  if (!g.valid()) throw std::invalid_argument("the projection geometry is incomplete or not finite");
+  if (n < 2 || g.bins != n) throw std::invalid_argument("the projections' bins do not match the volume's matrix");
+  if (!(voxelMm > 0)) throw std::invalid_argument("the voxel size must be positive");
+  grid_ = {n, g.rows};
+  rotate_ = std::make_unique<RotateStep>(grid_, g);
+  if (mu) {
+    if (mu->n != n || mu->slices != g.rows || mu->v.size() != grid_.volumeSize())
+      throw std::invalid_argument("the attenuation map is " + std::to_string(mu->n) + " x " + std::to_string(mu->n) +
+                                  " x " + std::to_string(mu->slices) + ", the projections need " + std::to_string(n) +
+                                  " x " + std::to_string(n) + " x " + std::to_string(g.rows));
+    const bool any = std::any_of(mu->v.begin(), mu->v.end(), [](float m) { return m != 0.0f; });
+    if (any) {
+      std::vector<float> muZ(grid_.volumeSize());
+      toZFastest(*mu, muZ.data());
+      attenuate_ = std::make_unique<AttenuateStep>(grid_, *rotate_, std::move(muZ), voxelMm, g.views);
+    }
+  }
+  collimate_ = std::make_unique<CollimateStep>(grid_, g, collimator);
+}
+
+SystemModel::~SystemModel() = default;
+
+std::vector<int> SystemModel::allViews(std::span<const int> views) const {
+  std::vector<int> out;
+  if (views.empty()) {
+    for (int v = 0; v < geometry_.views; ++v) out.push_back(v);
+  } else {
+    for (int v : views) {
+      if (v < 0 || v >= geometry_.views) throw std::out_of_range("no such view");
+      out.push_back(v);
+    }
+  }
+  return out;
+}
+
+void SystemModel::forwardZ(const float* u, float* y, std::span<const int> list) const {
+  const std::vector<int> views = allViews(list);
+  const int n = grid_.n, K = grid_.slices, count = static_cast<int>(views.size());
+  const int lanes = std::max(1, std::min(parallelLanes(), count));
+  parallelFor(lanes, [&](int lane) {
+    std::vector<float> frame(grid_.frameSize()), factors, image(grid_.imageSize());
+    const auto [first, last] = chunk(lane, lanes, count);
+    for (int i = first; i < last; ++i) {
+      const int v = views[sz(i)];
+      rotate_->forward(v, u, frame.data());
+      if (attenuate_) attenuate_->apply(v, frame.data(), factors);
+      collimate_->forward(v, frame.data(), image.data());
+      float* out = y + sz(v) * grid_.imageSize();
+      for (int k = 0; k < K; ++k)
+        for (int b = 0; b < n; ++b) out[sz(k) * sz(n) + sz(b)] = image[sz(b) * sz(K) + sz(k)];
+    }
+  });
+}
+
+void SystemModel::backZ(const float* y, float* u, std::span<const int> list) const {
+  const std::vector<int> views = allViews(list);
+  const int n = grid_.n, K = grid_.slices, count = static_cast<int>(views.size());
+  const int lanes = std::max(1, std::min(parallelLanes(), count));
+  const std::size_t voxels = grid_.volumeSize();
+  std::fill(u, u + voxels, 0.0f);
+  // Lane 0 adds into u itself, the others into volumes of their own, summed in lane order.
+  std::vector<std::vector<float>> sheets(sz(lanes - 1));
+  parallelFor(lanes, [&](int lane) {
+    float* dst = u;
+    if (lane > 0) {
+      sheets[sz(lane - 1)].assign(voxels, 0.0f);
+      dst = sheets[sz(lane - 1)].data();
+    }
+    std::vector<float> frame(grid_.frameSize()), factors, image(grid_.imageSize());
+    const auto [first, last] = chunk(lane, lanes, count);
+    for (int i = first; i < last; ++i) {
+      const int v = views[sz(i)];
+      const float* in = y + sz(v) * grid_.imageSize();
+      for (int k = 0; k < K; ++k)
+        for (int b = 0; b < n; ++b) image[sz(b) * sz(K) + sz(k)] = in[sz(k) * sz(n) + sz(b)];
+      collimate_->adjoint(v, image.data(), frame.data());
+      if (attenuate_) attenuate_->apply(v, frame.data(), factors);
+      rotate_->adjoint(v, frame.data(), dst);
+    }
+  });
+  for (const auto& s : sheets) addTo(u, s.data(), voxels);
+}
+
+void SystemModel::forward(const Volume& x, ProjectionStack& y, std::span<const int> views) const {
+  if (x.n != grid_.n || x.slices != grid_.slices || x.v.size() != grid_.volumeSize())
+    throw std::invalid_argument("the volume does not match the system model's grid");
+  if (y.geometry.size() != geometry_.size() || y.counts.size() != geometry_.size()) y = blankProjections();
+  std::vector<float> u(grid_.volumeSize());
+  toZFastest(x, u.data());
+  forwardZ(u.data(), y.counts.data(), views);
+}
+
+void SystemModel::back(const ProjectionStack& y, Volume& x, std::span<const int> views) const {
+  if (y.counts.size() != geometry_.size()) throw std::invalid_argument("the projections do not match the system model");
+  if (!x.sameGrid(blankVolume())) x = blankVolume();
+  std::vector<float> u(grid_.volumeSize());
+  backZ(y.counts.data(), u.data(), views);
+  fromZFastest(u.data(), x);
+}
+
+std::vector<float> SystemModel::backProjectedAttenuationZ() const {
+  std::vector<float> sum(grid_.volumeSize(), 0.0f), frame(grid_.frameSize());
+  for (int v = 0; v < geometry_.views; ++v) {
+    if (attenuate_)
+      attenuate_->factorsOf(v, frame.data());
+    else
+      std::fill(frame.begin(), frame.end(), 1.0f);
+    rotate_->adjoint(v, frame.data(), sum.data());
+  }
+  return sum;
+}
+
+std::vector<float> SystemModel::backProjectedWeightsZ() const {
+  std::vector<float> sum(grid_.volumeSize(), 0.0f), frame(grid_.frameSize(), 1.0f);
+  for (int v = 0; v < geometry_.views; ++v) rotate_->adjoint(v, frame.data(), sum.data());
+  return sum;
+}
+
+}  // namespace lumo::tomo
