@@ -6,7 +6,7 @@
 #include "model/tomo/Fbp.h"
 #include "model/tomo/Fft.h"
 #include "model/tomo/Poisson.h"
-#include "model/tomo/VolumeProjector.h"
+#include "model/tomo/SystemModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,44 +43,38 @@ constexpr int kSliceRow = 35;               // transaxial slice through the basa
 constexpr double kCountsPerView = 20000.0;  // mean total counts of one projection
 constexpr std::uint64_t kSeed = 0x4C756D6F53504543ull;
 
-tomo::Volume buildHead() {
-  tomo::Volume vol;
-  vol.n = N;
-  vol.slices = N;
-  vol.voxelMm = kVoxelMm;
-  const std::size_t voxels = static_cast<std::size_t>(N) * N * N;
-  vol.activity.resize(voxels);
-  vol.mu.resize(voxels);
+struct Head {
+  tomo::Volume activity, mu;
+};
+
+Head buildHead() {
+  Head head{tomo::Volume::blank(N, N, kVoxelMm), tomo::Volume::blank(N, N, kVoxelMm)};
   const double c = (N - 1) / 2.0;
   for (int k = 0; k < N; ++k)
     for (int j = 0; j < N; ++j)
       for (int i = 0; i < N; ++i) {
         const tomo::BrainPart p = tomo::brainPartAt((i - c) * kVoxelMm, (c - j) * kVoxelMm, (c - k) * kVoxelMm + kZCentreMm);
-        const std::size_t q = (static_cast<std::size_t>(k) * N + j) * N + i;
-        vol.activity[q] = static_cast<float>(tomo::brainActivity(p));
-        vol.mu[q] = static_cast<float>(tomo::brainMu(p, kSoftTissueMu));
+        const std::size_t q = head.activity.index(i, j, k);
+        head.activity.v[q] = static_cast<float>(tomo::brainActivity(p));
+        head.mu.v[q] = static_cast<float>(tomo::brainMu(p, kSoftTissueMu));
       }
-  return vol;
+  return head;
 }
 
 // The acquisition orbit. The camera turns clockwise in the transaxial picture: view 0 looks at
 // the face, view 15 (90 degrees) at the head's left side from the picture's right.
-tomo::ProjectionGeometry orbit(int n, double pixelMm) {
-  tomo::ProjectionGeometry g;
-  g.n = n;
-  g.pixelMm = pixelMm;
-  g.views = kAngles;
-  g.startDeg = 0;
-  g.stepDeg = -360.0 / kAngles;
-  g.radiusCm = kRadiusCm;
-  return g;
+tomo::ProjectionGeometry orbit(int n, int rows, double pixelMm) {
+  return tomo::ProjectionGeometry::circular(kAngles, rows, n, pixelMm, pixelMm, 0, -360.0 / kAngles, kRadiusCm * 10.0);
 }
 
-// The 60 camera views, noiseless: the engine's volume projection (attenuation, the LEHR
-// collimator's depth-dependent blur in both directions of the camera face), then 2 x 2 blocks of
-// the 2 mm projection added into the camera's 4 mm pixels.
-std::vector<Matrix> acquire(const tomo::Volume& head) {
-  const std::vector<float> fine = tomo::projectVolume(head, orbit(N, kVoxelMm), tomo::Collimator::Lehr);
+// The 60 camera views, noiseless: the engine's system model (attenuation, the LEHR collimator's
+// depth-dependent blur in both directions of the camera face), then 2 x 2 blocks of the 2 mm
+// projection added into the camera's 4 mm pixels.
+std::vector<Matrix> acquire(const Head& head) {
+  const tomo::SystemModel camera(orbit(N, N, kVoxelMm), N, kVoxelMm, &head.mu, tomo::Collimator::Lehr);
+  tomo::ProjectionStack projections = camera.blankProjections();
+  camera.forward(head.activity, projections);
+  const std::vector<float>& fine = projections.counts;
   std::vector<Matrix> views(kAngles, Matrix(static_cast<std::size_t>(M) * M, 0.0f));
   for (int v = 0; v < kAngles; ++v) {
     const float* p = fine.data() + static_cast<std::size_t>(v) * N * N;
@@ -145,24 +139,17 @@ std::vector<float> rampResponse() {
 }
 
 Matrix reconstructSlice(const std::vector<Matrix>& views) {
-  tomo::Sinogram sino;
-  sino.views = kAngles;
-  sino.bins = M;
-  sino.binMm = 2 * kVoxelMm;
-  sino.startDeg = 0;
-  sino.stepDeg = -360.0 / kAngles;
-  sino.radiusCm = kRadiusCm;
-  sino.counts.resize(static_cast<std::size_t>(kAngles) * M);
+  tomo::ProjectionStack sino = tomo::ProjectionStack::blank(orbit(M, 1, 2 * kVoxelMm));
   for (int v = 0; v < kAngles; ++v)
     std::copy(views[static_cast<std::size_t>(v)].begin() + kSliceRow * M, views[static_cast<std::size_t>(v)].begin() + (kSliceRow + 1) * M,
               sino.counts.begin() + static_cast<std::ptrdiff_t>(v * M));
   static const tomo::LineFilter ramp(M, rampResponse());
   std::vector<float> filtered(sino.counts.size());
   for (int v = 0; v < kAngles; ++v) ramp.apply(sino.counts.data() + v * M, filtered.data() + v * M);
-  Matrix slice(static_cast<std::size_t>(M) * M, 0.0f);
-  tomo::backprojectViews(sino, filtered, 0, kAngles, slice);
-  for (float& x : slice) x *= static_cast<float>(std::numbers::pi / kAngles);
-  return slice;
+  tomo::Volume slice = tomo::Volume::blank(M, 1, 2 * kVoxelMm);
+  tomo::backprojectViews(sino.geometry, filtered, 0, kAngles, slice);
+  for (float& x : slice.v) x *= static_cast<float>(std::numbers::pi / kAngles);
+  return slice.v;
 }
 // ---------------------------------------------------------------------------------------
 // Display: a matrix placed in a bitmap with its centre at (cx, cy) and `zoom` bitmap pixels

@@ -21,7 +21,7 @@
 // back gives the same sinogram. Replicating the row to make square frames would please some viewers
 // but would multiply the counts and claim an axial extent that was never acquired.
 #include "model/tomo/Image.h"
-#include "model/tomo/Sinogram.h"
+#include "model/tomo/ProjectionStack.h"
 
 #include <cstdint>
 #include <optional>

@@ -401,12 +401,8 @@ tomo::Sinogram sinogramOfRow(const Projections& p, int row) {
   tomo::Sinogram s;
   if (p.rows <= 0 || p.columns <= 0) return s;
   row = std::clamp(row, 0, p.rows - 1);
-  s.views = p.views;
-  s.bins = p.columns;
-  s.binMm = p.columnMm;
-  s.startDeg = p.startDeg;
-  s.stepDeg = p.stepDeg;
-  s.radiusCm = p.radiusCm;
+  s.geometry = tomo::ProjectionGeometry::circular(p.views, 1, p.columns, p.columnMm, p.rowMm > 0 ? p.rowMm : p.columnMm,
+                                                  p.startDeg, p.stepDeg, p.radiusCm * 10.0);
   s.counts.resize(std::size_t(p.views) * p.columns);
   for (int v = 0; v < p.views; ++v)
     std::copy_n(p.counts.begin() + (std::size_t(v) * p.rows + row) * p.columns, p.columns,

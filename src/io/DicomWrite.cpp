@@ -226,20 +226,21 @@ std::string writeSlice(const std::string& path, const tomo::Image& slice, const 
 
 std::string writeSinogram(const std::string& path, const tomo::Sinogram& s, const ExportText& text) {
   detail::initDcmtk();
-  if (s.views <= 0 || s.bins <= 0 || s.views > 65535 || s.bins > 65535 ||
-      s.counts.size() != std::size_t(s.views) * s.bins)
+  const tomo::ProjectionGeometry& g = s.geometry;
+  if (g.views <= 0 || g.bins <= 0 || g.rows <= 0 || g.views > 65535 || g.bins > 65535 || g.rows > 65535 ||
+      s.counts.size() != g.size())
     return "書き出すサイノグラムがありません";
   DcmFileFormat file;
   DcmDataset& ds = *file.getDataset();
   Quantized q = quantize(s.counts);
-  double mm = s.binMm > 0 ? s.binMm : 1.0;
-  bool ok = putCommon(ds, text, "2", 1, s.bins, mm, mm);
+  double mm = g.binMm > 0 ? g.binMm : 1.0;
+  bool ok = putCommon(ds, text, "2", g.rows, g.bins, g.rowMm > 0 ? g.rowMm : mm, mm);
   ok &= put(ds, DCM_ImageType, "ORIGINAL\\PRIMARY\\TOMO\\EMISSION");
-  ok &= put(ds, DCM_NumberOfFrames, std::to_string(s.views));
+  ok &= put(ds, DCM_NumberOfFrames, std::to_string(g.views));
   ok &= putFrameIncrementPointer(ds, {DCM_EnergyWindowVector, DCM_DetectorVector, DCM_RotationVector,
                                       DCM_AngularViewVector});
-  std::vector<Uint16> ones(s.views, 1), view(s.views);
-  for (int v = 0; v < s.views; ++v) view[v] = static_cast<Uint16>(v + 1);
+  std::vector<Uint16> ones(g.views, 1), view(g.views);
+  for (int v = 0; v < g.views; ++v) view[v] = static_cast<Uint16>(v + 1);
   ok &= ds.putAndInsertUint16Array(DCM_EnergyWindowVector, ones.data(), ones.size()).good();
   ok &= ds.putAndInsertUint16Array(DCM_DetectorVector, ones.data(), ones.size()).good();
   ok &= ds.putAndInsertUint16Array(DCM_RotationVector, ones.data(), ones.size()).good();
@@ -248,10 +249,10 @@ std::string writeSinogram(const std::string& path, const tomo::Sinogram& s, cons
   double total = 0;
   for (float c : s.counts) total += c;
   ok &= put(ds, DCM_CountsAccumulated, std::to_string(static_cast<long long>(std::llround(total))));
-  double start = std::fmod(s.startDeg, 360.0);
+  double start = std::fmod(g.startDeg, 360.0);
   if (start < 0) start += 360;
-  double step = std::fabs(s.stepDeg);
-  std::string radius = decimal(s.radiusCm * 10);
+  double step = std::fabs(g.stepDeg);
+  std::string radius = decimal(g.meanRadiusMm());
   DcmItem* detector = nullptr;
   ok &= ds.findOrCreateSequenceItem(DCM_DetectorInformationSequence, detector, -2).good();
   if (detector) {
@@ -270,12 +271,12 @@ std::string writeSinogram(const std::string& path, const tomo::Sinogram& s, cons
   if (rotation) {
     ok &= put(*rotation, DCM_StartAngle, decimal(start));
     ok &= put(*rotation, DCM_AngularStep, decimal(step));
-    ok &= put(*rotation, DCM_RotationDirection, direction(s.stepDeg));
-    ok &= put(*rotation, DCM_ScanArc, decimal(step * s.views));
+    ok &= put(*rotation, DCM_RotationDirection, direction(g.stepDeg));
+    ok &= put(*rotation, DCM_ScanArc, decimal(step * g.views));
     // The lab simulates counts, not time: one second per view is written as a nominal duration.
     ok &= put(*rotation, DCM_ActualFrameDuration, "1000");
     ok &= put(*rotation, DCM_RadialPosition, radius);
-    ok &= rotation->putAndInsertUint16(DCM_NumberOfFramesInRotation, static_cast<Uint16>(s.views)).good();
+    ok &= rotation->putAndInsertUint16(DCM_NumberOfFramesInRotation, static_cast<Uint16>(g.views)).good();
   }
   ok &= put(ds, DCM_TypeOfDetectorMotion, "STEP AND SHOOT");
   ok &= putPixels(ds, q);

@@ -126,7 +126,7 @@ std::string LabWindow::setSliceRow(int row) {
     return "row " + std::to_string(row) + " is outside the projections (0 to " + std::to_string(projections_->rows - 1) + ")";
   row_ = row;
   auto data = std::make_shared<tomo::Acquisition>();
-  data->sinogram = io::sinogramOfRow(*projections_, row_);
+  data->data = io::sinogramOfRow(*projections_, row_);
   worker_.setImported(std::move(data));
   showSettingsInControls();
   recompute();
@@ -146,8 +146,8 @@ void LabWindow::backToPhantom() {
 std::string LabWindow::exportDicom(const std::string& what, const std::string& path) {
   if (!result_) return "保存する結果がまだありません";
   const io::ExportText text = dicomText(result_->settings, imported(), importedName_);
-  if (what == "slice") return io::writeSlice(path, result_->reconstruction.slice, text);
-  if (what == "sinogram") return io::writeSinogram(path, result_->acquisition->sinogram, text);
+  if (what == "slice") return io::writeSlice(path, result_->slice, text);
+  if (what == "sinogram") return io::writeSinogram(path, shownSinogram(*result_->acquisition), text);
   return "DICOMで保存できるのは slice と sinogram です";
 }
 

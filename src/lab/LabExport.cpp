@@ -49,13 +49,15 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
     return {};
   }
   if (what == "truth") {
-    appendImage(out, acq.truth.px, acq.truth.n, acq.truth.n);
+    const tomo::Image truth = shownSlice(acq.truth());
+    appendImage(out, truth.px, truth.n, truth.n);
   } else if (what == "slice") {
-    appendImage(out, r->reconstruction.slice.px, r->reconstruction.slice.n, r->reconstruction.slice.n);
+    appendImage(out, r->slice.px, r->slice.n, r->slice.n);
   } else if (what == "error") {
-    appendImage(out, r->error.px, r->error.n, r->error.n);
+    appendImage(out, r->errorSlice.px, r->errorSlice.n, r->errorSlice.n);
   } else if (what == "sinogram") {
-    appendImage(out, acq.sinogram.counts, acq.sinogram.bins, acq.sinogram.views);
+    const tomo::Sinogram s = shownSinogram(acq);
+    appendImage(out, s.counts, s.geometry.bins, s.geometry.views);
   } else if (what == "metrics") {
     out = "iteration,loglikelihood,nrmse,cv,crc\n";
     for (const tomo::IterationRecord& h : r->reconstruction.history)

@@ -26,6 +26,7 @@
 #include <cmath>
 
 #include "app/ScreenView.h"
+#include "model/tomo/Osem.h"
 #include "lab/ConvergenceChart.h"
 #include "lab/FiguresTable.h"
 #include "lab/ImagePanel.h"
@@ -460,18 +461,19 @@ void LabWindow::onFrame(quint64 generation, std::shared_ptr<const LabFrame> fram
   if (fbp) {
     progress_ = QStringLiteral("FBP: 逆投影 %1 / %2 方向").arg(frame->index).arg(frame->total);
   } else {
-    const int subsets = settings_.method == tomo::Method::Osem ? std::max(1, settings_.subsets) : 1;
-    const int iteration = (frame->index + subsets - 1) / subsets;
+    // The engine's own plan: the subsets it uses, never more than the views.
+    const tomo::SubsetPlan plan = tomo::subsetPlan(settings_, frame->acquisition ? frame->acquisition->data.geometry.views
+                                                                                 : settings_.views);
     progress_ = QStringLiteral("%1: 反復 %2 / %3").arg(settings_.method == tomo::Method::Osem ? "OSEM" : "MLEM")
-                    .arg(iteration).arg(std::max(1, frame->total / subsets));
-    if (subsets > 1) progress_ += QStringLiteral(" (サブ反復 %1 / %2)").arg(frame->index).arg(frame->total);
+                    .arg(plan.at(frame->index).iteration).arg(plan.iterations);
+    if (plan.subsets > 1) progress_ += QStringLiteral(" (サブ反復 %1 / %2)").arg(frame->index).arg(plan.steps());
     if (buildUp_) convergenceChart_->addPoint(frame->iteration, frame->nrmse, frame->cv);
   }
   if (buildUp_) progress_ = QStringLiteral("再構成の過程 - ") + progress_;
   progressLine_->setText(progress_);
   if (frame->acquisition && (!result_ || result_->acquisition != frame->acquisition)) {
-    showImage(0, frame->acquisition->truth);
-    showSinogram(frame->acquisition->sinogram);
+    showImage(0, shownSlice(frame->acquisition->truth()));
+    showSinogram(shownSinogram(*frame->acquisition));
   }
   showImage(2, frame->partial);
   // The frames are the newest settings' work, whatever the last result was.
@@ -573,7 +575,7 @@ void LabWindow::updateTitles() {
 void LabWindow::showSinogram(const tomo::Sinogram& s) {
   auto* p = static_cast<ImagePanel*>(panels_[1]);
   p->setColourScale(scaleKind());
-  p->setImage(s.counts, s.bins, s.views);
+  p->setImage(s.counts, s.geometry.bins, s.geometry.views);
 }
 
 draw::ScaleKind LabWindow::scaleKind() const {
@@ -583,13 +585,13 @@ draw::ScaleKind LabWindow::scaleKind() const {
 
 void LabWindow::showResult() {
   if (!result_) return;
-  showImage(0, result_->acquisition->truth);
-  showSinogram(result_->acquisition->sinogram);
-  showImage(2, result_->reconstruction.slice);
-  showImage(3, result_->error);
+  showImage(0, shownSlice(result_->acquisition->truth()));
+  showSinogram(shownSinogram(*result_->acquisition));
+  showImage(2, result_->slice);
+  showImage(3, result_->errorSlice);
   if (kept_) {
-    showImage(4, kept_->reconstruction.slice);
-    showImage(5, kept_->error);
+    showImage(4, kept_->slice);
+    showImage(5, kept_->errorSlice);
   }
   shareRanges();
   updateTitles();
@@ -640,7 +642,7 @@ void LabWindow::updateConvergence() {
   if (result_->fbpReference) convergenceChart_->setFbpReference(result_->fbpReference->nrmse, result_->fbpReference->cv);
 }
 
-int LabWindow::profileSamples() const { return result_ ? result_->reconstruction.slice.n : settings_.matrix; }
+int LabWindow::profileSamples() const { return result_ ? result_->slice.n : settings_.matrix; }
 
 void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
   ImagePanel* p = panel(2);
@@ -654,7 +656,7 @@ void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
 
 void LabWindow::setProfileLineMm(double X0, double Y0, double X1, double Y1) {
   lineMm_ = std::array<double, 4>{X0, Y0, X1, Y1};
-  if (result_) showImage(2, result_->reconstruction.slice);  // the panel's line follows
+  if (result_) showImage(2, result_->slice);  // the panel's line follows
   updateProfile();
 }
 
@@ -662,12 +664,12 @@ std::array<double, 4> LabWindow::profileLineMm() const {
   if (lineMm_) return *lineMm_;
   // The central row of the current slice (the panel's: row n / 2), from the centre of its
   // first pixel to its last.
-  const int n = result_ ? result_->reconstruction.slice.n : settings_.matrix;
+  const int n = result_ ? result_->slice.n : settings_.matrix;
   return pixelsToMm(QLineF(0, n / 2, n - 1, n / 2), n, slicePixelMm(n));
 }
 
 double LabWindow::slicePixelMm(int n) const {
-  if (result_ && result_->reconstruction.slice.n == n) return pixelMmOf(result_->reconstruction.slice);
+  if (result_ && result_->slice.n == n) return pixelMmOf(result_->slice);
   return tomo::kFieldOfViewMm / std::max(1, n);
 }
 
@@ -686,18 +688,18 @@ std::vector<float> LabWindow::profileOf(const tomo::Image& im) const {
 
 std::vector<float> LabWindow::sliceProfile() const {
   if (!result_) return {};
-  return profileOf(result_->reconstruction.slice);
+  return profileOf(result_->slice);
 }
 
 std::vector<float> LabWindow::truthProfile() const {
   if (!result_) return {};
   if (!hasTruth(*result_->acquisition)) return std::vector<float>(sliceProfile().size(), std::nanf(""));
-  return profileOf(result_->acquisition->truth);
+  return profileOf(shownSlice(result_->acquisition->truth()));
 }
 
 std::vector<float> LabWindow::keptProfile() const {
   if (!kept_ || !result_) return {};
-  return profileOf(kept_->reconstruction.slice);
+  return profileOf(kept_->slice);
 }
 
 void LabWindow::setComparing(bool on) {

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <exception>
 
+#include "model/tomo/Osem.h"
+
 namespace lumo::lab {
 
 namespace {
@@ -21,16 +23,20 @@ constexpr auto kLiveFrameInterval = std::chrono::milliseconds(40);
 const char* const kAcquisitionKeys[] = {"phantom", "matrix",      "views",      "counts", "noise",
                                         "seed",    "attenuation", "collimator", "radius"};
 
-tomo::Image difference(const tomo::Image& a, const tomo::Image& b) {
-  tomo::Image d;
-  d.n = a.n;
-  d.pixelMm = a.pixelMm;
-  d.px.resize(a.px.size());
-  for (std::size_t i = 0; i < a.px.size() && i < b.px.size(); ++i) d.px[i] = a.px[i] - b.px[i];
+tomo::Volume difference(const tomo::Volume& a, const tomo::Volume& b) {
+  tomo::Volume d = a;
+  for (std::size_t i = 0; i < a.v.size() && i < b.v.size(); ++i) d.v[i] = a.v[i] - b.v[i];
   return d;
 }
 
 }  // namespace
+
+tomo::Image shownSlice(const tomo::Volume& v) { return v.empty() ? tomo::Image{} : v.slice(v.centralSlice()); }
+
+tomo::Sinogram shownSinogram(const tomo::Acquisition& a) {
+  if (!a.data.consistent()) return {};
+  return a.data.row((a.data.geometry.rows - 1) / 2);
+}
 
 bool sameAcquisition(const tomo::Settings& a, const tomo::Settings& b) {
   for (const char* key : kAcquisitionKeys)
@@ -139,12 +145,12 @@ void LabWorker::compute(const Request& r) {
   if (stale(r.generation)) return;
   // Imported data: no attenuation map, truth or phantom, so no figures that need them.
   const bool truth = hasTruth(*acq);
-  const tomo::Image* mu = truth ? &acq->phantom.mu : nullptr;
-  const tomo::Image* truthImage = truth ? &acq->truth : nullptr;
+  const tomo::Volume* mu = truth ? &acq->phantom.mu : nullptr;
+  const tomo::Volume* truthVolume = truth ? &acq->truth() : nullptr;
   const tomo::Phantom* phantom = truth ? &acq->phantom : nullptr;
 
   const bool iterative = r.settings.method != tomo::Method::Fbp;
-  const int subsets = r.settings.method == tomo::Method::Osem ? std::max(1, r.settings.subsets) : 1;
+  const tomo::SubsetPlan plan = tomo::subsetPlan(r.settings, acq->data.geometry.views);
   auto lastFrame = Clock::now() - kLiveFrameInterval;
   framePending_ = false;
   const tomo::StepObserver observer = [&](const tomo::BuildStep& s) -> bool {
@@ -161,14 +167,14 @@ void LabWorker::compute(const Request& r) {
     frame->generation = r.generation;
     frame->index = s.index;
     frame->total = s.total;
-    frame->partial = *s.partial;
+    frame->partial = shownSlice(*s.partial);
     frame->acquisition = acq;
     if (iterative && !truth) {
-      frame->iteration = double(s.index) / subsets;
+      frame->iteration = plan.iterationsDone(s.index);
       frame->nrmse = frame->cv = std::nan("");
     } else if (iterative) {
-      frame->iteration = double(s.index) / subsets;
-      const tomo::Figures f = tomo::figuresOfMerit(*s.partial, acq->truth, acq->phantom);
+      frame->iteration = plan.iterationsDone(s.index);
+      const tomo::Figures f = tomo::figuresOfMerit(*s.partial, acq->truth(), acq->phantom);
       frame->nrmse = f.nrmse;
       frame->cv = f.cv;
     } else {
@@ -190,12 +196,12 @@ void LabWorker::compute(const Request& r) {
     return observer(s);
   };
   result->reconstruction =
-      tomo::reconstruct(r.settings, acq->sinogram, mu, truthImage, phantom, counting);
+      tomo::reconstruct(r.settings, acq->data, mu, acq->calibration, truthVolume, phantom, counting);
   if (result->reconstruction.cancelled || stale(r.generation)) return;
   result->steps = steps;
   if (truth) {
-    result->error = difference(result->reconstruction.slice, acq->truth);
-    result->figures = tomo::figuresOfMerit(result->reconstruction.slice, acq->truth, acq->phantom);
+    result->error = difference(result->reconstruction.volume, acq->truth());
+    result->figures = tomo::figuresOfMerit(result->reconstruction.volume, acq->truth(), acq->phantom);
   } else {
     result->figures.nrmse = result->figures.cv = std::nan("");
   }
@@ -203,13 +209,15 @@ void LabWorker::compute(const Request& r) {
     tomo::Settings fbp = r.settings;
     fbp.method = tomo::Method::Fbp;
     const tomo::Reconstruction ref =
-        tomo::reconstruct(fbp, acq->sinogram, mu, truthImage, phantom,
+        tomo::reconstruct(fbp, acq->data, mu, acq->calibration, truthVolume, phantom,
                           [&](const tomo::BuildStep&) { return !stale(r.generation); });
     if (ref.cancelled || stale(r.generation)) return;
     if (!ref.history.empty()) result->fbpReference = ref.history.front();
   } else if (!result->reconstruction.history.empty()) {
     result->fbpReference = result->reconstruction.history.front();
   }
+  result->slice = shownSlice(result->reconstruction.volume);
+  result->errorSlice = shownSlice(result->error);
   result->milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   if (stale(r.generation)) return;
   emit resultReady(r.generation, result);

@@ -32,8 +32,10 @@ struct LabResult {
   quint64 generation = 0;
   tomo::Settings settings;
   std::shared_ptr<const tomo::Acquisition> acquisition;
-  tomo::Reconstruction reconstruction;
-  tomo::Image error;          // slice minus truth
+  tomo::Reconstruction reconstruction;  // the volume, kBq/mL
+  tomo::Volume error;         // result minus truth
+  // The slice the pictures show (the central one) of the result and of the error.
+  tomo::Image slice, errorSlice;
   tomo::Figures figures;
   // FBP of the same data with the same pre-filter: the convergence plot's flat line.
   std::optional<tomo::IterationRecord> fbpReference;
@@ -45,7 +47,7 @@ struct LabResult {
 struct LabFrame {
   quint64 generation = 0;
   int index = 0, total = 0;   // steps done of all
-  tomo::Image partial;
+  tomo::Image partial;        // the shown slice of the volume so far
   std::shared_ptr<const tomo::Acquisition> acquisition;  // set once acquired
   // Figures of the partial slice, once per step, for the growing convergence plot.
   double nrmse = 0, cv = 0;
@@ -109,7 +111,12 @@ class LabWorker : public QObject {
 };
 
 // True when the data have a truth (a phantom's acquisition; imported data have none).
-inline bool hasTruth(const tomo::Acquisition& a) { return a.truth.n > 0 && !a.truth.px.empty(); }
+inline bool hasTruth(const tomo::Acquisition& a) { return a.hasTruth(); }
+
+// The slice the pictures show of a volume (the central one); a blank image for no volume.
+tomo::Image shownSlice(const tomo::Volume& v);
+// The row of the data under the shown slice.
+tomo::Sinogram shownSinogram(const tomo::Acquisition& a);
 
 // True when two settings give the same acquired data.
 bool sameAcquisition(const tomo::Settings& a, const tomo::Settings& b);

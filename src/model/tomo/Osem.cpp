@@ -132,19 +132,22 @@ EmResult osem(const SystemModel& A, const ProjectionStack& data, std::span<const
 
   EmResult result;
   result.estimate = A.blankVolume();
-  std::vector<float> ybar(y.size(), 0.0f), ratio(y.size(), 0.0f), corr(voxels);
+  std::vector<float> corr(voxels);
   constexpr float kTiny = 1e-20f;
   int step = 0;
   for (int it = 1; it <= plan.iterations; ++it) {
     for (int s : plan.order) {
-      const std::vector<int>& vs = plan.viewsOf[sz(s)];
-      A.forwardZ(x.data(), ybar.data(), vs);
-      for (int v : vs)
-        for (std::size_t i = sz(v) * viewSize; i < sz(v + 1) * viewSize; ++i) {
-          const float expected = ybar[i] + (additive.empty() ? 0.0f : additive[i]);
-          ratio[i] = expected > kTiny ? y[i] / expected : 0.0f;
-        }
-      A.backZ(ratio.data(), corr.data(), vs);
+      // corr = A_S^T (y / (A_S x + s)), view by view.
+      A.forwardThenBackZ(
+          x.data(),
+          [&](int v, float* image) {
+            const std::size_t at = sz(v) * viewSize;
+            for (std::size_t i = 0; i < viewSize; ++i) {
+              const float expected = image[i] + (additive.empty() ? 0.0f : additive[at + i]);
+              image[i] = expected > kTiny ? y[at + i] / expected : 0.0f;
+            }
+          },
+          corr.data(), plan.viewsOf[sz(s)]);
       const std::vector<float>& sj = sens[sz(s)];
       const int lanes = parallelLanes();
       parallelFor(lanes, [&](int lane) {

@@ -299,6 +299,14 @@ void AttenuateStep::factorsOf(int v, float* out) const {
   for (int j = 0; j < n; ++j) attenuationPlane(out + sz(j) * planeSize, cum.data(), planeSize, cm);
 }
 
+const float* AttenuateStep::factors(int v, std::vector<float>& scratch) const {
+  const std::size_t size = g_.frameSize();
+  if (!cache_.empty()) return cache_.data() + sz(v) * size;
+  scratch.resize(size);
+  factorsOf(v, scratch.data());
+  return scratch.data();
+}
+
 void AttenuateStep::apply(int v, float* frame, std::vector<float>& factors) const {
   const std::size_t size = g_.frameSize();
   if (!cache_.empty()) {
@@ -502,6 +510,41 @@ void SystemModel::backZ(const float* y, float* u, std::span<const int> list) con
     }
   });
   for (const auto& s : sheets) addTo(u, s.data(), voxels);
+}
+
+void SystemModel::forwardThenBackZ(const float* u, const ViewTransform& between, float* out, std::span<const int> list) const {
+  const std::vector<int> views = allViews(list);
+  const int n = grid_.n, K = grid_.slices, count = static_cast<int>(views.size());
+  const int lanes = std::max(1, std::min(parallelLanes(), count));
+  const std::size_t voxels = grid_.volumeSize();
+  std::fill(out, out + voxels, 0.0f);
+  std::vector<std::vector<float>> sheets(sz(lanes - 1));
+  parallelFor(lanes, [&](int lane) {
+    float* dst = out;
+    if (lane > 0) {
+      sheets[sz(lane - 1)].assign(voxels, 0.0f);
+      dst = sheets[sz(lane - 1)].data();
+    }
+    std::vector<float> frame(grid_.frameSize()), factors, image(grid_.imageSize()), projection(grid_.imageSize());
+    const float* att = nullptr;
+    const auto [first, last] = chunk(lane, lanes, count);
+    for (int i = first; i < last; ++i) {
+      const int v = views[sz(i)];
+      rotate_->forward(v, u, frame.data());
+      if (attenuate_) att = attenuate_->factors(v, factors);
+      if (att) multiply(frame.data(), att, grid_.frameSize());
+      collimate_->forward(v, frame.data(), image.data());
+      for (int k = 0; k < K; ++k)
+        for (int b = 0; b < n; ++b) projection[sz(k) * sz(n) + sz(b)] = image[sz(b) * sz(K) + sz(k)];
+      between(v, projection.data());
+      for (int k = 0; k < K; ++k)
+        for (int b = 0; b < n; ++b) image[sz(b) * sz(K) + sz(k)] = projection[sz(k) * sz(n) + sz(b)];
+      collimate_->adjoint(v, image.data(), frame.data());
+      if (att) multiply(frame.data(), att, grid_.frameSize());
+      rotate_->adjoint(v, frame.data(), dst);
+    }
+  });
+  for (const auto& s : sheets) addTo(out, s.data(), voxels);
 }
 
 void SystemModel::forward(const Volume& x, ProjectionStack& y, std::span<const int> views) const {

@@ -30,6 +30,7 @@
 // attenuation factors of every view are kept when they fit in kAttenuationCacheBytes, otherwise
 // computed again for each view as it is projected.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -76,6 +77,8 @@ class AttenuateStep {
   AttenuateStep(const ModelGrid&, const RotateStep&, std::vector<float> muZ, double voxelMm, int views);
   // frame *= the factors of view v; `factors` is scratch of frameSize() (unused when cached).
   void apply(int v, float* frame, std::vector<float>& factors) const;
+  // The factors of view v: the kept ones, or made into scratch.
+  const float* factors(int v, std::vector<float>& scratch) const;
   // The factors of view v into out (frameSize()).
   void factorsOf(int v, float* out) const;
 
@@ -138,6 +141,13 @@ class SystemModel {
   // The same on z-fastest volumes (the iterations keep their estimate in that layout).
   void forwardZ(const float* u, float* y, std::span<const int> views = {}) const;
   void backZ(const float* y, float* u, std::span<const int> views = {}) const;
+
+  // For each listed view v: its projection image p_v = A_v u (rows x bins, z-fastest u), then
+  // `between(v, p_v)` turns it in place into what is to be back-projected, q_v; out = sum_v A_v^T q_v
+  // (overwritten). The view's attenuation factors are made once for both directions: the
+  // iterations' "project, compare with the data, back-project" at the cost of one pass.
+  using ViewTransform = std::function<void(int view, float* image)>;
+  void forwardThenBackZ(const float* u, const ViewTransform& between, float* out, std::span<const int> views = {}) const;
 
   // sum over views of R_v^T (T_v 1): each voxel's summed attenuation factors, weighted as the
   // projector samples it (without attenuation: the weights alone). Chang's factors are their ratio.
