@@ -11,10 +11,12 @@ namespace lumo::tomo {
 const char* name(PhantomKind k) {
   switch (k) {
     case PhantomKind::Brain: return "brain";
-    case PhantomKind::SheppLogan: return "shepp-logan";
-    case PhantomKind::Rods: return "rods";
+    case PhantomKind::Jaszczak: return "jaszczak";
     case PhantomKind::Cylinder: return "cylinder";
     case PhantomKind::Points: return "points";
+    case PhantomKind::Cardiac: return "cardiac";
+    case PhantomKind::SheppLogan: return "shepp-logan";
+    case PhantomKind::Rods: return "rods";
   }
   return "";
 }
@@ -54,7 +56,7 @@ const std::vector<std::string> kOnOff{"on", "off"};
 std::vector<SettingInfo> buildTable() {
   auto num = [](const char* key, double lo, double hi, bool integer) { return SettingInfo{key, {}, lo, hi, integer}; };
   auto choice = [](const char* key, std::vector<std::string> c) { return SettingInfo{key, std::move(c), 0, 0, false}; };
-  return {choice("phantom", {"brain", "shepp-logan", "rods", "cylinder", "points"}),
+  return {choice("phantom", {"brain", "jaszczak", "cylinder", "points", "cardiac", "shepp-logan", "rods"}),
           SettingInfo{"matrix", {"64", "128", "256"}, 64, 256, true},
           num("views", 4, 360, true),
           num("counts", 1000, 1e9, false),

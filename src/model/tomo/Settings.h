@@ -15,7 +15,8 @@
 
 namespace lumo::tomo {
 
-enum class PhantomKind { Brain, SheppLogan, Rods, Cylinder, Points };
+enum class PhantomKind { Brain, Jaszczak, Cylinder, Points, Cardiac, SheppLogan, Rods };
+enum class Direction { Ccw, Cw };
 enum class Collimator { None, Lehr, Legp };
 enum class Method { Fbp, Mlem, Osem };
 enum class ReconFilter { Ramp, SheppLogan };
@@ -24,7 +25,12 @@ enum class Prefilter { None, Butterworth, Hanning, Hamming, Gauss };
 struct Settings {
   PhantomKind phantom = PhantomKind::Brain;
   int matrix = 128;             // 64, 128, 256
-  int views = 120;              // 4 to 360, over 360 degrees
+  int slices = 1;               // transaxial slices, 1 (the 2-D lab) to the matrix
+  int views = 120;              // 4 to 360, over the arc
+  int arcDeg = 360;             // 360 or 180
+  double startDeg = 0;          // angle of the first view, degrees
+  Direction direction = Direction::Ccw;
+  bool defect = false;          // cardiac: a perfusion defect in the myocardium
   double counts = 500000;       // expected detected total, 1000 to 1e9
   bool noise = true;            // Poisson noise
   std::uint64_t seed = 1;       // noise seed
