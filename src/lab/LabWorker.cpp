@@ -18,9 +18,6 @@ using Clock = std::chrono::steady_clock;
 // shown the previous one: a slow window never fills its queue with stale pictures.
 constexpr auto kLiveFrameInterval = std::chrono::milliseconds(40);
 
-const char* const kAcquisitionKeys[] = {"phantom", "matrix",      "views",      "counts", "noise",
-                                        "seed",    "attenuation", "collimator", "radius"};
-
 tomo::Image difference(const tomo::Image& a, const tomo::Image& b) {
   tomo::Image d;
   d.n = a.n;
@@ -31,12 +28,6 @@ tomo::Image difference(const tomo::Image& a, const tomo::Image& b) {
 }
 
 }  // namespace
-
-bool sameAcquisition(const tomo::Settings& a, const tomo::Settings& b) {
-  for (const char* key : kAcquisitionKeys)
-    if (tomo::settingValue(a, key) != tomo::settingValue(b, key)) return false;
-  return true;
-}
 
 LabWorker::LabWorker(QObject* parent) : QObject(parent) {
   static const bool registered = [] {
@@ -129,7 +120,7 @@ void LabWorker::compute(const Request& r) {
   const auto start = Clock::now();
   if (r.imported) {
     acquisition_.reset();  // the phantom is acquired again when the lab goes back to it
-  } else if (!acquisition_ || !sameAcquisition(acquired_, r.settings)) {
+  } else if (!acquisition_ || !tomo::sameAcquisition(acquired_, r.settings)) {
     acquisition_.reset();
     auto acquired = std::make_shared<tomo::Acquisition>(tomo::acquire(r.settings));
     acquisition_ = std::move(acquired);

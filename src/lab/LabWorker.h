@@ -111,9 +111,6 @@ class LabWorker : public QObject {
 // True when the data have a truth (a phantom's acquisition; imported data have none).
 inline bool hasTruth(const tomo::Acquisition& a) { return a.truth.n > 0 && !a.truth.px.empty(); }
 
-// True when two settings give the same acquired data.
-bool sameAcquisition(const tomo::Settings& a, const tomo::Settings& b);
-
 }  // namespace lumo::lab
 
 Q_DECLARE_METATYPE(std::shared_ptr<const lumo::lab::LabFrame>)
