@@ -65,8 +65,8 @@ enum class SettingKind { Choice, OnOff, Number, Whole };
 // is made from those data; post-processing: what is done to the finished slice.
 enum class SettingGroup { Acquisition, Reconstruction, PostProcessing };
 
-// One key's declaration (see Settings.cpp). The fields below `relevant` are what the lab window
-// shows; the rest is what the engine needs to read, check and print the key.
+// One key's declaration (see Settings.cpp): what the engine needs to check, read and print the
+// key, its group and relevance, and what the lab window shows for it (label to tooltip).
 struct SettingInfo {
   std::string key;
   SettingKind kind = SettingKind::Number;
