@@ -41,9 +41,6 @@ io::ExportText dicomText(const tomo::Settings& s, bool imported, const QString& 
   return text;
 }
 
-const char* const kAcquisitionKeys[] = {"phantom", "matrix", "views", "counts", "noise", "seed",
-                                        "attenuation", "radius", "ac"};
-
 }  // namespace
 
 void LabWindow::buildDicomControls(QWidget* host, QLayout* column) {
@@ -81,10 +78,14 @@ void LabWindow::addDicomActions(QMenu* file) {
           [this] { saveDicomDialog("sinogram"); });
 }
 
+// Imported data were acquired already: the settings of the acquisition do nothing, and
+// attenuation correction needs a map the data do not have.
+bool LabWindow::usableWithImportedData(const tomo::SettingInfo& info) {
+  return info.group != tomo::SettingGroup::Acquisition && info.key != "ac";
+}
+
+// The DICOM box; the controls are greyed with the others in showSettingsInControls().
 void LabWindow::showImportedState() {
-  // Imported data were acquired already: the settings of an acquisition do nothing.
-  for (const char* key : kAcquisitionKeys)
-    if (QWidget* w = control(key)) w->setEnabled(!imported() && (std::string(key) != "seed" || settings_.noise));
   if (!dicomBox_) return;
   dicomBox_->setVisible(imported());
   if (!imported()) return;

@@ -1,7 +1,7 @@
 #pragma once
-// What the lab window shows for each setting of tomo::settingTable(): its Japanese
-// label, unit, the group it sits in, how a number is displayed, and the Japanese
-// names of its choices. The keys and their ranges come from the engine's table.
+// Japanese texts of the lab that are not a setting's: the titles of the settings' groups, the
+// names of a phantom's regions and a result's method in a few words. A setting's label, unit,
+// tooltip and choice names are in its declaration (model/tomo/Settings.cpp).
 #include <QString>
 #include <string>
 
@@ -9,20 +9,7 @@
 
 namespace lumo::lab {
 
-enum class SettingGroup { Acquisition, Reconstruction, PostProcessing };
-
-struct SettingLabel {
-  QString label;            // "" for a key the window does not know (shown by key)
-  QString unit;             // shown after the value, "" for none
-  SettingGroup group = SettingGroup::Reconstruction;
-  int decimals = 0;         // for a number that is not whole
-  double step = 1;          // of the spin box's arrows
-};
-
-SettingLabel settingLabel(const std::string& key);
-// The Japanese name of one choice of a setting (the choice itself when there is none).
-QString choiceLabel(const std::string& key, const std::string& choice);
-QString groupTitle(SettingGroup group);
+QString groupTitle(tomo::SettingGroup group);
 // The Japanese name of a phantom's region or point source (the engine's name when the
 // window knows none), e.g. "basal ganglia" -> 基底核, "rods 4.8 mm" -> ロッド 4.8 mm.
 QString regionLabel(const std::string& name);

@@ -179,67 +179,69 @@ void LabWindow::closeEvent(QCloseEvent* event) {
 void LabWindow::buildControls(QWidget* host) {
   auto* column = new QVBoxLayout(host);
   column->setContentsMargins(4, 4, 4, 4);
-  std::map<SettingGroup, QFormLayout*> forms;
-  for (SettingGroup g : {SettingGroup::Acquisition, SettingGroup::Reconstruction, SettingGroup::PostProcessing}) {
+  std::map<tomo::SettingGroup, QFormLayout*> forms;
+  for (tomo::SettingGroup g :
+       {tomo::SettingGroup::Acquisition, tomo::SettingGroup::Reconstruction, tomo::SettingGroup::PostProcessing}) {
     auto* box = new QGroupBox(groupTitle(g), host);
     auto* form = new QFormLayout(box);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     forms[g] = form;
     column->addWidget(box);
   }
-  // One control per row of the engine's table, made the same way for every key.
+  // One control per declared key, made the same way for every key from its declaration.
   for (const tomo::SettingInfo& info : tomo::settingTable()) {
-    const SettingLabel label = settingLabel(info.key);
-    const QString text = label.label.isEmpty() ? QString::fromStdString(info.key) : label.label;
-    QFormLayout* form = forms[label.group];
+    const QString text = QString::fromStdString(info.label);
+    const QString unit = QString::fromStdString(info.unit);
+    QFormLayout* form = forms[info.group];
     QWidget* w = nullptr;
     const std::string key = info.key;
-    const bool onOff = info.choices.size() == 2 &&
-                       ((info.choices[0] == "on" && info.choices[1] == "off") ||
-                        (info.choices[0] == "off" && info.choices[1] == "on"));
-    if (onOff) {
+    if (info.kind == tomo::SettingKind::OnOff) {
       auto* c = new QCheckBox(text, host);
       connect(c, &QCheckBox::toggled, this, [this, key](bool on) { controlChanged(key, on ? "on" : "off"); });
       form->addRow(c);
       w = c;
-    } else if (!info.choices.empty()) {
+    } else if (info.kind == tomo::SettingKind::Choice) {
       auto* c = new QComboBox(host);
-      for (const std::string& choice : info.choices)
-        c->addItem(choiceLabel(key, choice), QString::fromStdString(choice));
+      for (std::size_t i = 0; i < info.choices.size(); ++i) {
+        QString item = QString::fromStdString(info.choiceLabels[i]);
+        if (!unit.isEmpty()) item += QStringLiteral(" ") + unit;
+        c->addItem(item, QString::fromStdString(info.choices[i]));
+      }
       connect(c, &QComboBox::activated, this,
               [this, key, c](int i) { controlChanged(key, c->itemData(i).toString().toStdString()); });
       form->addRow(text, c);
       w = c;
-    } else if (info.integer) {
+    } else if (info.kind == tomo::SettingKind::Whole) {
       auto* s = new QSpinBox(host);
       const double lo = std::max(info.min, double(std::numeric_limits<int>::min()));
       const double hi = std::min(info.max, double(std::numeric_limits<int>::max()));
       s->setRange(int(std::ceil(lo)), int(std::floor(hi)));
-      s->setSingleStep(int(std::max(1.0, label.step)));
+      s->setSingleStep(int(std::max(1.0, info.step)));
       s->setAccelerated(true);
       s->setKeyboardTracking(false);
-      if (!label.unit.isEmpty()) s->setSuffix(QStringLiteral(" ") + label.unit);
+      if (!unit.isEmpty()) s->setSuffix(QStringLiteral(" ") + unit);
       connect(s, &QSpinBox::valueChanged, this, [this, key](int v) { controlChanged(key, std::to_string(v)); });
       form->addRow(text, s);
       w = s;
     } else {
       auto* s = new QDoubleSpinBox(host);
-      s->setDecimals(label.label.isEmpty() ? 3 : label.decimals);
+      s->setDecimals(info.decimals);
       s->setRange(info.min, info.max);
-      s->setSingleStep(label.step);
+      s->setSingleStep(info.step);
       s->setAccelerated(true);
       s->setKeyboardTracking(false);
       // The lab reads numbers with a point whatever the user's locale.
       s->setLocale(QLocale::c());
-      if (!label.unit.isEmpty()) s->setSuffix(QStringLiteral(" ") + label.unit);
+      if (!unit.isEmpty()) s->setSuffix(QStringLiteral(" ") + unit);
       connect(s, &QDoubleSpinBox::valueChanged, this,
               [this, key](double v) { controlChanged(key, csvNumber(v)); });
       form->addRow(text, s);
       w = s;
     }
     w->setObjectName(QString::fromStdString("setting-" + key));
-    w->setToolTip(QString::fromStdString(key));
-    controls_.push_back({key, w});
+    w->setToolTip(QString::fromStdString(info.tooltip));
+    if (QWidget* label = form->labelForField(w)) label->setToolTip(w->toolTip());
+    controls_.push_back({&info, w});
   }
 
   auto* build = new QGroupBox(QStringLiteral("再構成の過程"), host);
@@ -314,41 +316,31 @@ void LabWindow::buildMenu(QMenuBar* bar) {
 
 QWidget* LabWindow::control(const std::string& key) const {
   for (const SettingControl& c : controls_)
-    if (c.key == key) return c.widget;
+    if (c.info->key == key) return c.widget;
   return nullptr;
 }
 
 void LabWindow::showSettingsInControls() {
   updatingControls_ = true;
   for (const SettingControl& c : controls_) {
-    const std::string value = tomo::settingValue(settings_, c.key);
+    const tomo::SettingInfo& info = *c.info;
+    const std::string value = info.text(settings_);
     if (auto* b = qobject_cast<QCheckBox*>(c.widget)) {
       b->setChecked(value == "on");
     } else if (auto* combo = qobject_cast<QComboBox*>(c.widget)) {
       const int i = combo->findData(QString::fromStdString(value));
       if (i >= 0) combo->setCurrentIndex(i);
     } else if (auto* s = qobject_cast<QSpinBox*>(c.widget)) {
-      if (c.key == "subsets") s->setMaximum(std::max(1, settings_.views));
+      // Limits that follow another setting (subsets: the views; slices: the matrix).
+      if (info.maxField) s->setMaximum(std::max(int(info.min), settings_.*info.maxField));
       s->setValue(int(std::lround(std::strtod(value.c_str(), nullptr))));
     } else if (auto* d = qobject_cast<QDoubleSpinBox*>(c.widget)) {
       d->setValue(QByteArray::fromStdString(value).toDouble());
     }
+    // Settings that do nothing for the chosen method, pre-filter, ... are shown but greyed;
+    // with imported data the acquisition's too (showImportedState).
+    c.widget->setEnabled(info.relevantFor(settings_) && (!imported() || usableWithImportedData(info)));
   }
-  // Settings that do nothing for the chosen method are shown but greyed.
-  const bool fbp = settings_.method == tomo::Method::Fbp;
-  const bool osem = settings_.method == tomo::Method::Osem;
-  const auto enable = [&](const char* key, bool on) {
-    if (QWidget* w = control(key)) w->setEnabled(on);
-  };
-  enable("filter", fbp);
-  enable("iterations", !fbp);
-  enable("subsets", osem);
-  enable("rr", !fbp);
-  enable("cutoff", settings_.prefilter == tomo::Prefilter::Butterworth || settings_.prefilter == tomo::Prefilter::Hanning ||
-                       settings_.prefilter == tomo::Prefilter::Hamming);
-  enable("order", settings_.prefilter == tomo::Prefilter::Butterworth);
-  enable("width", settings_.prefilter == tomo::Prefilter::Gauss);
-  enable("seed", settings_.noise);
   showImportedState();
   updatingControls_ = false;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The reconstruction lab: its own resizable window. The settings of the engine's table
-// as Japanese-labelled controls on the left (made from tomo::settingTable(), one control
-// per key), the pictures and curves of the current result on the right, and a progress
+// The reconstruction lab: its own resizable window. The settings as Japanese-labelled
+// controls on the left (made from the declarations of tomo::settingTable(), one control
+// per key, greyed while not relevant), the pictures and curves of the current result on the right, and a progress
 // line below. Every change recomputes at once in the LabWorker; a newer change cancels
 // the older work and only the newest result is ever shown.
 #include <QImage>
@@ -162,6 +162,8 @@ class LabWindow : public QWidget {
   void buildDicomControls(QWidget* host, QLayout* column);
   void addDicomActions(QMenu* file);
   void showImportedState();
+  // False for a setting that imported data make meaningless (LabDicom.cpp).
+  static bool usableWithImportedData(const tomo::SettingInfo& info);
   void openDicomDialog();
   void saveDicomDialog(const std::string& what);
 
@@ -186,7 +188,7 @@ class LabWindow : public QWidget {
   bool pushingLine_ = false;  // the window moves the panel's line itself
 
   struct SettingControl {
-    std::string key;
+    const tomo::SettingInfo* info = nullptr;  // its declaration, in tomo::settingTable()
     QWidget* widget = nullptr;
   };
   std::vector<SettingControl> controls_;

@@ -20,9 +20,6 @@ using Clock = std::chrono::steady_clock;
 // shown the previous one: a slow window never fills its queue with stale pictures.
 constexpr auto kLiveFrameInterval = std::chrono::milliseconds(40);
 
-const char* const kAcquisitionKeys[] = {"phantom", "matrix",      "views",      "counts", "noise",
-                                        "seed",    "attenuation", "collimator", "radius"};
-
 tomo::Volume difference(const tomo::Volume& a, const tomo::Volume& b) {
   tomo::Volume d = a;
   for (std::size_t i = 0; i < a.v.size() && i < b.v.size(); ++i) d.v[i] = a.v[i] - b.v[i];
@@ -36,12 +33,6 @@ tomo::Image shownSlice(const tomo::Volume& v) { return v.empty() ? tomo::Image{}
 tomo::Sinogram shownSinogram(const tomo::Acquisition& a) {
   if (!a.data.consistent()) return {};
   return a.data.row((a.data.geometry.rows - 1) / 2);
-}
-
-bool sameAcquisition(const tomo::Settings& a, const tomo::Settings& b) {
-  for (const char* key : kAcquisitionKeys)
-    if (tomo::settingValue(a, key) != tomo::settingValue(b, key)) return false;
-  return true;
 }
 
 LabWorker::LabWorker(QObject* parent) : QObject(parent) {
@@ -135,7 +126,7 @@ void LabWorker::compute(const Request& r) {
   const auto start = Clock::now();
   if (r.imported) {
     acquisition_.reset();  // the phantom is acquired again when the lab goes back to it
-  } else if (!acquisition_ || !sameAcquisition(acquired_, r.settings)) {
+  } else if (!acquisition_ || !tomo::sameAcquisition(acquired_, r.settings)) {
     acquisition_.reset();
     auto acquired = std::make_shared<tomo::Acquisition>(tomo::acquire(r.settings));
     acquisition_ = std::move(acquired);

@@ -118,9 +118,6 @@ tomo::Image shownSlice(const tomo::Volume& v);
 // The row of the data under the shown slice.
 tomo::Sinogram shownSinogram(const tomo::Acquisition& a);
 
-// True when two settings give the same acquired data.
-bool sameAcquisition(const tomo::Settings& a, const tomo::Settings& b);
-
 }  // namespace lumo::lab
 
 Q_DECLARE_METATYPE(std::shared_ptr<const lumo::lab::LabFrame>)

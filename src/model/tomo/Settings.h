@@ -1,15 +1,23 @@
 #pragma once
-// Settings of one lab experiment: every key of the lab's table, with its default; applySetting()
-// is the one way text (the scenario runner's "set KEY VALUE", the window's controls) changes them.
+// Settings of one lab experiment. Every key is declared once, in Settings.cpp: its kind, its
+// choices with their Japanese names, its range, the field of Settings that holds it (so the
+// initialisers below stay the one place of the defaults), its group, when it is relevant, and
+// what the lab window shows for it (label, unit, decimals, step, tooltip). The parser, the
+// printer, the allowed values, sameAcquisition() and the lab window all read that declaration.
+// A new setting touches this file (its field), Settings.cpp (its declaration) and the code that
+// uses it.
 //
 // Values are checked strictly: a number must be the whole text (C locale, point as decimal sign),
 // finite and inside the key's range; whole-number keys refuse fractions; choice keys accept
 // exactly one of their names (lower case). A refused value leaves the settings unchanged.
 //
-// Subsets: "set subsets N" refuses N above the current number of views. Lowering the views later
-// keeps the subsets as they are; a reconstruction then uses min(subsets, views) subsets (each
-// subset holds at least one view), see effectiveSubsets().
+// Upper limits that follow another setting: "set subsets N" refuses N above the current number of
+// views, "set slices N" refuses N above the matrix. Lowering the views (the matrix) later keeps
+// the subsets (slices) as they are; a reconstruction then uses min(subsets, views) subsets (each
+// subset holds at least one view) and min(slices, matrix) slices, see effectiveSubsets() and
+// effectiveSlices().
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,7 +36,7 @@ struct Settings {
   int slices = 1;               // transaxial slices, 1 (the 2-D lab) to the matrix
   int views = 120;              // 4 to 360, over the arc
   int arcDeg = 360;             // 360 or 180
-  double startDeg = 0;          // angle of the first view, degrees
+  double startDeg = 0;          // angle of the first view, degrees, -360 to 360
   Direction direction = Direction::Ccw;
   bool defect = false;          // cardiac: a perfusion defect in the myocardium
   double counts = 500000;       // expected detected total, 1000 to 1e9
@@ -48,20 +56,60 @@ struct Settings {
   int iterations = 4;           // 1 to 200
   int subsets = 10;             // 1 to the number of views (OSEM)
   double postfilterMm = 0;      // Gaussian post-filter FWHM in mm, 0 to 30 (0: none)
+
+  bool operator==(const Settings&) const = default;
 };
 
+enum class SettingKind { Choice, OnOff, Number, Whole };
+// Acquisition: what the camera acquired (a change acquires again); reconstruction: how the slice
+// is made from those data; post-processing: what is done to the finished slice.
+enum class SettingGroup { Acquisition, Reconstruction, PostProcessing };
+
+// One key's declaration (see Settings.cpp): what the engine needs to check, read and print the
+// key, its group and relevance, and what the lab window shows for it (label to tooltip).
 struct SettingInfo {
   std::string key;
-  std::vector<std::string> choices;  // empty for numbers
-  double min = 0, max = 0;           // numbers: the allowed range (subsets: max is the views)
-  bool integer = false;              // numbers: whole numbers only
+  SettingKind kind = SettingKind::Number;
+  SettingGroup group = SettingGroup::Reconstruction;
+  std::vector<std::string> choices;       // choice and on/off keys: the names a script writes
+  std::vector<std::string> choiceLabels;  // their Japanese names, in the same order
+  double min = 0, max = 0;                // numbers: the fixed range
+  bool integer = false;                   // whole numbers only (whole keys and numeric choices)
+  // Numbers whose upper limit is another setting (subsets: the views; slices: the matrix):
+  // that setting's field and its name in messages ("the views").
+  int Settings::*maxField = nullptr;
+  const char* maxName = "";
+  // When the setting changes the result; null: always.
+  bool (*relevant)(const Settings&) = nullptr;
+
+  std::string label;    // Japanese, e.g. 投影数
+  std::string unit;     // shown after the value, "" for none
+  int decimals = 0;     // numbers that are not whole
+  double step = 1;      // of the spin box's arrows
+  std::string tooltip;  // Japanese: what the setting does, in a sentence for a student
+
+  // The field behind the key, bound in the declaration: its value as text, writing a value
+  // already checked, and comparing it in two settings.
+  bool unsigned64 = false;  // a whole number beyond int (seed): read as 0 to 2^64-1
+  std::function<std::string(const SettingInfo&, const Settings&)> read;
+  std::function<void(const SettingInfo&, Settings&, const std::string&)> write;
+  std::function<bool(const Settings&, const Settings&)> equal;
+
+  // The upper limit for these settings: max, or the other setting's value.
+  double maxFor(const Settings& s) const { return maxField ? double(s.*maxField) : max; }
+  bool relevantFor(const Settings& s) const { return !relevant || relevant(s); }
+  // The value as text, in the form applySetting() reads, and the default (Settings{}'s).
+  std::string text(const Settings& s) const { return read(*this, s); }
+  std::string defaultText() const { return text(Settings{}); }
 };
 
-// The keys in the table's order: phantom, matrix, views, counts, noise, seed, attenuation,
-// collimator, radius, method, filter, prefilter, cutoff, order, width, ac, rr, iterations,
-// subsets, postfilter.
+// The keys in the window's order: phantom, defect, matrix, slices, views, arc, start, direction,
+// counts, noise, seed, attenuation, collimator, radius, method, filter, prefilter, cutoff, order,
+// width, ac, rr, iterations, subsets, postfilter.
 const std::vector<SettingInfo>& settingTable();
-// The allowed values of a key as text, e.g. "brain, shepp-logan, rods, cylinder, points" or
+// The declaration of a key, null for an unknown key.
+const SettingInfo* findSetting(const std::string& key);
+// The allowed values of a key as text, e.g. "brain, jaszczak, cylinder, ..." or
 // "4 to 360 (a whole number)"; "" for an unknown key.
 std::string allowedValues(const Settings&, const std::string& key);
 // Applies "set KEY VALUE". Returns "" on success, else a message naming the key or the value and
@@ -70,8 +118,14 @@ std::string applySetting(Settings&, const std::string& key, const std::string& v
 // The current value as text, in the form applySetting() reads ("" for an unknown key).
 std::string settingValue(const Settings&, const std::string& key);
 
+// True when every setting of the acquisition group has the same value in both: the two give the
+// same acquired data.
+bool sameAcquisition(const Settings&, const Settings&);
+
 // The subsets a reconstruction of `views` views uses: min(subsets, views), at least 1.
 int effectiveSubsets(int subsets, int views);
+// The slices a reconstruction at `matrix` uses: min(slices, matrix), at least 1.
+int effectiveSlices(int slices, int matrix);
 
 // Names used in settings and messages.
 const char* name(PhantomKind);
