@@ -48,6 +48,20 @@ inline float expNonPositive(float x) {
 LUMO_HOT void rotatePlane(const float* __restrict u, int n, int K, float x0, float y0, float dx, float dy, int first,
                           int last, float* __restrict plane) {
   const float hi = static_cast<float>(n - 2);
+  if (K == 1) {
+    // One slice: the same bilinear sample, vectorised along the bins instead.
+    for (int b = first; b < last; ++b) {
+      const float x = x0 + static_cast<float>(b) * dx, y = y0 + static_cast<float>(b) * dy;
+      const int xi = static_cast<int>(std::min(std::max(x, 0.0f), hi));
+      const int yi = static_cast<int>(std::min(std::max(y, 0.0f), hi));
+      const float fx = x - static_cast<float>(xi), fy = y - static_cast<float>(yi);
+      const int i = yi * n + xi;
+      const float top = u[i] + fx * (u[i + 1] - u[i]);
+      const float bottom = u[i + n] + fx * (u[i + n + 1] - u[i + n]);
+      plane[b] = top + fy * (bottom - top);
+    }
+    return;
+  }
   for (int b = first; b < last; ++b) {
     const float x = x0 + static_cast<float>(b) * dx, y = y0 + static_cast<float>(b) * dy;
     const int xi = static_cast<int>(std::min(std::max(x, 0.0f), hi));
@@ -61,6 +75,39 @@ LUMO_HOT void rotatePlane(const float* __restrict u, int n, int K, float x0, flo
     const float* __restrict c = u + i + row;
     float* __restrict dst = plane + static_cast<std::size_t>(b) * static_cast<std::size_t>(K);
     for (int k = 0; k < K; ++k) dst[k] = w0 * a[k] + w1 * a[k + K] + w2 * c[k] + w3 * c[k + K];
+  }
+}
+
+// The transpose of rotatePlane for one slice: indices and weights first (vectorised), then the
+// scattering one corner at a time and every other point: neighbouring grid points (one voxel
+// apart) may share a corner, points two apart never do, so no addition waits for the one before.
+// idx and w are scratch of n and 4 n entries.
+LUMO_HOT void unrotateLine(const float* __restrict r, int n, float x0, float y0, float dx, float dy, int first, int last,
+                           float* __restrict u, int* __restrict idx, float* __restrict w) {
+  const float hi = static_cast<float>(n - 2);
+  float* __restrict w0 = w;
+  float* __restrict w1 = w + n;
+  float* __restrict w2 = w + 2 * n;
+  float* __restrict w3 = w + 3 * n;
+  for (int b = first; b < last; ++b) {
+    const float x = x0 + static_cast<float>(b) * dx, y = y0 + static_cast<float>(b) * dy;
+    const int xi = static_cast<int>(std::min(std::max(x, 0.0f), hi));
+    const int yi = static_cast<int>(std::min(std::max(y, 0.0f), hi));
+    const float fx = x - static_cast<float>(xi), fy = y - static_cast<float>(yi);
+    const float a = r[b] * (1.0f - fy), c = r[b] * fy;
+    idx[b] = yi * n + xi;
+    w0[b] = a * (1.0f - fx);
+    w1[b] = a * fx;
+    w2[b] = c * (1.0f - fx);
+    w3[b] = c * fx;
+  }
+  const float* ws[4] = {w0, w1, w2, w3};
+  const int offset[4] = {0, 1, n, n + 1};
+  for (int c = 0; c < 4; ++c) {
+    const float* wc = ws[c];
+    float* uc = u + offset[c];
+    for (int start = first; start < first + 2; ++start)
+      for (int b = start; b < last; b += 2) uc[idx[b]] += wc[b];
   }
 }
 
@@ -268,9 +315,19 @@ void RotateStep::forward(int v, const float* u, float* frame) const {
 void RotateStep::adjoint(int v, const float* frame, float* u) const {
   const int n = g_.n, K = g_.slices;
   const std::size_t planeSize = sz(static_cast<long long>(n) * K);
+  thread_local std::vector<int> idx;
+  thread_local std::vector<float> weights;
+  if (K == 1) {
+    idx.resize(sz(n));
+    weights.resize(sz(4 * n));
+  }
   for (int j = 0; j < n; ++j) {
     const auto [first, last] = span_[sz(j)];
     const Line l = planeLine(n, cos_[sz(v)], sin_[sz(v)], j);
+    if (K == 1) {
+      unrotateLine(frame + sz(j) * planeSize, n, l.x0, l.y0, l.dx, l.dy, first, last, u, idx.data(), weights.data());
+      continue;
+    }
     unrotatePlane(frame + sz(j) * planeSize, n, K, l.x0, l.y0, l.dx, l.dy, first, last, u);
   }
 }
