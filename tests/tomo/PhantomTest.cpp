@@ -97,7 +97,7 @@ TEST(Phantom, ConcentrationsDoNotChangeWithTheMatrix) {
   };
   for (const Case& c : cases)
     for (int n : {64, 128})
-      for (int slices : {1, n / 8}) {
+      for (int slices : {1, n / 16}) {
         const Phantom ph = makePhantom(c.kind, n, slices, 0.15);
         const Region* r = find(ph, c.region, c.regionKind);
         ASSERT_NE(r, nullptr) << name(c.kind) << " " << c.region;

@@ -460,15 +460,19 @@ Phantom build(const Design& d, int n, int slices, double softMu) {
   // in the volume (the jaszczak's rods at one slice) is left out.
   const std::vector<RegionMask> core = eroded(g, mem.pure);
   const std::vector<RegionMask>* const rules[] = {&core, &mem.pure, &mem.some, &mem.any};
+  auto byRules = [&](std::size_t r) {
+    std::vector<int> out;
+    for (const std::vector<RegionMask>* set : rules) {
+      for (std::size_t i = 0; i < set->size(); ++i)
+        if (((*set)[i] >> r) & 1) out.push_back(static_cast<int>(i));
+      if (!out.empty()) break;
+    }
+    return out;
+  };
   for (std::size_t r = 0; r < d.regions.size(); ++r) {
     const RegionDesign& rd = d.regions[r];
-    Region out{rd.name, rd.kind, rd.sphere ? sphereVoxels(ph.activity, *rd.sphere) : std::vector<int>{},
+    Region out{rd.name, rd.kind, rd.sphere ? sphereVoxels(ph.activity, *rd.sphere) : byRules(r),
                rd.sphere ? rd.sphere->diameterMm : 0.0};
-    for (const std::vector<RegionMask>* set : rules) {
-      if (rd.sphere || !out.voxels.empty()) break;
-      for (std::size_t i = 0; i < set->size(); ++i)
-        if (((*set)[i] >> r) & 1) out.voxels.push_back(static_cast<int>(i));
-    }
     if (!out.voxels.empty()) ph.regions.push_back(std::move(out));
   }
   return ph;
