@@ -2,8 +2,9 @@
 // a(X, Y, Z), mu(X, Y, Z): the digital head of the clinical images, a part (tissue) at every point in mm.
 //
 // One definition serves the clinical bitmaps (tools/ samples it on a 128^3 grid of 2 mm voxels and
-// acquires it in three dimensions) and the lab's `brain` phantom (Phantom.cpp samples the
-// transaxial plane Z = kBrainSliceZMm, through the basal ganglia and the frontal horns).
+// acquires it in three dimensions) and the lab's `brain` phantom (Phantom.cpp samples the head in
+// three dimensions with the lab's Z = 0 at Z = kBrainSliceZMm, through the basal ganglia and the
+// frontal horns, so the lab's one slice is that plane).
 //
 // Coordinates: X to the picture's right (the patient's left), Y up in a transaxial picture (toward
 // the face, anterior), Z toward the crown; origin at the centre of the lab's field, the head centred

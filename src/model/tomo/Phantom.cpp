@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 
 #include "model/tomo/BrainVolume.h"
@@ -25,12 +26,24 @@ constexpr int kMaxLabels = 1024;  // labels are 0 .. kMaxLabels - 1
 constexpr int kMaxRegions = 16;   // region designs per phantom (bits of a RegionMask)
 using RegionMask = std::uint16_t;
 
-enum Tissue { Air, Soft, Bone };
+enum Tissue { Air, Soft, Bone, Lung };
+constexpr double kLungToSoftTissue = 0.3;  // inflated lung: about 0.3 g/mL, attenuation in proportion
+
+struct Point3 {
+  double x, y, z;
+};
+
+struct Sphere {
+  Point3 centre;
+  double diameterMm;
+};
 
 struct RegionDesign {
   std::string name;
   Region::Kind kind;
   std::function<bool(int)> member;  // of a label
+  // A hot sphere: its region is the voxels whose centre lies inside (member unused).
+  std::optional<Sphere> sphere = std::nullopt;
 };
 
 struct Design {
@@ -92,10 +105,12 @@ constexpr std::array<Ell, 10> kShepp{{{1.0, .69, .92, 0, 0, 0},
                                       {.1, .0230, .0230, 0, -.606, 0},
                                       {.1, .0230, .0460, .06, -.605, 0}}};
 constexpr double kSheppKBqPerMlPerUnit = 50.0;  // so the brain (0.2) holds 10 kBq/mL
+constexpr double kExtrudedHalfLengthMm = 80.0;   // shepp-logan and rods run 16 cm along z
 
 Design sheppLogan() {
   Design d;
-  d.label = [](double X, double Y, double) {
+  d.label = [](double X, double Y, double Z) {
+    if (std::fabs(Z) > kExtrudedHalfLengthMm) return 0;
     const double x = X / 100.0, y = Y / 100.0;
     int mask = 0;
     for (std::size_t i = 0; i < kShepp.size(); ++i) {
@@ -152,35 +167,172 @@ int rodLabel(double X, double Y) {
   return RWater;
 }
 
-std::string rodName(double d) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "rods %.1f mm", d);
+std::string sizeName(const char* what, double d) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%s %.1f mm", what, d);
   return buf;
 }
 
 Design rods() {
   Design d;
-  d.label = [](double X, double Y, double) { return rodLabel(X, Y); };
+  d.label = [](double X, double Y, double Z) { return std::fabs(Z) > kExtrudedHalfLengthMm ? RAir : rodLabel(X, Y); };
   d.activity = [](int l) { return l >= RWater ? kWaterKBqPerMl : 0.0; };
   d.tissue = [](int l) { return l == RAir ? Air : Soft; };
   for (int k = 5; k >= 0; --k)
-    d.regions.push_back({rodName(kRodMm[static_cast<std::size_t>(k)]), Region::Cold, [k](int l) { return l == k + 1; }});
+    d.regions.push_back({sizeName("rods", kRodMm[static_cast<std::size_t>(k)]), Region::Cold, [k](int l) { return l == k + 1; }});
   d.regions.push_back({"outer ring", Region::Background, [](int l) { return l == ROuterRing; }});
   d.regions.push_back({"outer ring", Region::Uniform, [](int l) { return l == ROuterRing; }});
   return d;
 }
 
-// ---- cylinder: uniform 20 cm water --------------------------------------------------------
+// ---- cylinder: uniform water, 20 cm across and 20 cm long -----------------------------------
 Design cylinder() {
   Design d;
-  d.label = [](double X, double Y, double) {
-    const double r = std::hypot(X, Y);
-    return r > 100.0 ? 0 : r > 80.0 ? 2 : 1;
+  // 1: the central part (80 mm from the axis and from the middle plane), 2: the rest of the water.
+  d.label = [](double X, double Y, double Z) {
+    const double r = std::hypot(X, Y), z = std::fabs(Z);
+    return r > 100.0 || z > 100.0 ? 0 : r > 80.0 || z > 80.0 ? 2 : 1;
   };
   d.activity = [](int l) { return l ? kWaterKBqPerMl : 0.0; };
   d.tissue = [](int l) { return l ? Soft : Air; };
   d.regions = {{"central disc", Region::Background, [](int l) { return l == 1; }},
                {"central disc", Region::Uniform, [](int l) { return l == 1; }}};
+  return d;
+}
+
+// ---- jaszczak: rods below, hot spheres above, in a 21.6 cm water cylinder ------------------
+// The cylinder runs from Z = -108 to +78 mm (18.6 cm inside, clipped to the volume): the rod
+// sector insert, 88 mm tall, from -108 to -20; above it water holding the six spheres, their
+// centres on a ring of 60 mm radius in the plane Z = 0 (so one slice cuts every sphere through its
+// middle), the largest at the top of the picture and the others clockwise in decreasing size.
+constexpr double kJaszczakBottomMm = -108.0, kJaszczakTopMm = 78.0, kRodTopMm = -20.0;
+constexpr std::array<double, 6> kSphereMm{9.5, 12.7, 15.9, 19.1, 25.4, 31.8};
+constexpr double kSphereRingMm = 60.0, kSphereToBackground = 4.0;
+constexpr int JSphere = 10, JWater = 16;  // sphere i: JSphere + i; rods as in RodLabel
+
+Point3 sphereCentre(std::size_t i) {
+  // Angle counter-clockwise from the picture's right: 90 degrees for the largest, 60 less each.
+  const double a = (90.0 - 60.0 * static_cast<double>(kSphereMm.size() - 1 - i)) * std::numbers::pi / 180.0;
+  return {kSphereRingMm * std::cos(a), kSphereRingMm * std::sin(a), 0.0};
+}
+
+int jaszczakLabel(double X, double Y, double Z) {
+  if (Z < kJaszczakBottomMm || Z > kJaszczakTopMm || std::hypot(X, Y) > kRodCylinderMm) return RAir;
+  if (Z <= kRodTopMm) return rodLabel(X, Y);
+  for (std::size_t i = 0; i < kSphereMm.size(); ++i) {
+    const Point3 c = sphereCentre(i);
+    const double r = kSphereMm[i] / 2;
+    if ((X - c.x) * (X - c.x) + (Y - c.y) * (Y - c.y) + (Z - c.z) * (Z - c.z) <= r * r) return JSphere + static_cast<int>(i);
+  }
+  return std::hypot(X, Y) > 100.0 ? RRim : JWater;
+}
+
+Design jaszczak() {
+  Design d;
+  d.label = jaszczakLabel;
+  d.activity = [](int l) {
+    return l >= JSphere && l < JWater ? kSphereToBackground * kWaterKBqPerMl : l >= RWater ? kWaterKBqPerMl : 0.0;
+  };
+  d.tissue = [](int l) { return l == RAir ? Air : Soft; };
+  for (std::size_t i = 0; i < kSphereMm.size(); ++i)
+    d.regions.push_back({sizeName("sphere", kSphereMm[i]), Region::Hot, nullptr, Sphere{sphereCentre(i), kSphereMm[i]}});
+  for (int k = 5; k >= 0; --k)
+    d.regions.push_back({sizeName("rods", kRodMm[static_cast<std::size_t>(k)]), Region::Cold, [k](int l) { return l == k + 1; }});
+  d.regions.push_back({"water", Region::Background, [](int l) { return l == JWater; }});
+  d.regions.push_back({"water", Region::Uniform, [](int l) { return l == JWater; }});
+  return d;
+}
+
+// ---- cardiac: a torso with a tilted left ventricle -----------------------------------------
+// Tc-99m sestamibi about an hour after 740 MBq: the left-ventricular wall takes about 1 % of it in
+// some 185 mL, 40 kBq/mL; the liver 0.6 of that, blood and soft tissue a tenth, lungs less.
+constexpr double kMyocardiumKBqPerMl = 40.0, kDefectFraction = 0.4;
+enum CardiacLabel { CAir, CSoft, CLung, CSpine, CLiver, CMyocardium, CBloodPool, CDefect };
+
+double cardiacActivity(int l) {
+  switch (l) {
+    case CSoft: return 4.0;
+    case CLung: return 1.5;
+    case CSpine: return 3.0;
+    case CLiver: return 24.0;
+    case CMyocardium: return kMyocardiumKBqPerMl;
+    case CBloodPool: return 4.0;
+    case CDefect: return kDefectFraction * kMyocardiumKBqPerMl;
+    default: return 0.0;
+  }
+}
+
+// Squared normalised radius of a point in an axis-aligned ellipsoid.
+double ellipsoid(double x, double y, double z, Point3 c, double ax, double ay, double az) {
+  const double u = (x - c.x) / ax, v = (y - c.y) / ay, w = (z - c.z) / az;
+  return u * u + v * v + w * w;
+}
+
+// The left ventricle: a half-ellipsoid shell, 10 mm thick, 90 mm from the valve plane to the apex
+// outside and 64 mm across, whose long axis runs from the base toward the apex along (1, 1, -1) /
+// sqrt(3): anterior, to the patient's left and down, about 55 degrees from each axis. The middle of
+// the long axis lies at (35, 15, 0) mm, so the plane Z = 0 cuts the mid-ventricle.
+constexpr Point3 kLvMiddle{35.0, 15.0, 0.0};
+constexpr double kLvOuterLongMm = 90.0, kLvOuterRadiusMm = 32.0, kLvWallMm = 10.0;
+
+struct LvFrame {
+  Point3 base;      // centre of the valve plane
+  Point3 axis;      // unit, base to apex
+  Point3 inferolateral;  // unit, across the axis: the inferolateral wall's direction
+};
+
+LvFrame lvFrame() {
+  const double s3 = 1.0 / std::sqrt(3.0), s6 = 1.0 / std::sqrt(6.0);
+  const Point3 axis{s3, s3, -s3};
+  const double h = kLvOuterLongMm / 2;
+  // The patient's down (-Z) and left (+X) with their parts along the axis removed point to the
+  // inferior and the lateral wall, 120 degrees apart; between them: (1, -2, -1) / sqrt(6).
+  return {{kLvMiddle.x - h * axis.x, kLvMiddle.y - h * axis.y, kLvMiddle.z - h * axis.z}, axis, {s6, -2 * s6, -s6}};
+}
+
+// CMyocardium, CBloodPool, CDefect, or CAir outside the ventricle.
+int leftVentricle(double X, double Y, double Z, bool defect) {
+  static const LvFrame f = lvFrame();
+  const double qx = X - f.base.x, qy = Y - f.base.y, qz = Z - f.base.z;
+  const double u = qx * f.axis.x + qy * f.axis.y + qz * f.axis.z;  // along the axis from the base
+  if (u < 0) return CAir;
+  const double rx = qx - u * f.axis.x, ry = qy - u * f.axis.y, rz = qz - u * f.axis.z;  // across it
+  const double r2 = rx * rx + ry * ry + rz * rz;
+  const double ao = kLvOuterLongMm, bo = kLvOuterRadiusMm, ai = ao - kLvWallMm, bi = bo - kLvWallMm;
+  if (u * u / (ao * ao) + r2 / (bo * bo) > 1) return CAir;
+  if (u * u / (ai * ai) + r2 / (bi * bi) <= 1) return CBloodPool;
+  // The defect: the inferolateral wall within 45 degrees of its direction, from a fifth of the
+  // way to the apex to 85 % of it (mid and apical segments).
+  if (defect && u >= 0.2 * ao && u <= 0.85 * ao) {
+    const double along = rx * f.inferolateral.x + ry * f.inferolateral.y + rz * f.inferolateral.z;
+    if (along >= std::sqrt(r2) * std::cos(std::numbers::pi / 4)) return CDefect;
+  }
+  return CMyocardium;
+}
+
+// Torso 340 x 240 mm along the whole volume; a vertebral body of bone 40 mm across behind; lungs
+// either side of the heart above the diaphragm; the liver on the patient's right (picture left),
+// its dome reaching Z = +15 mm so the plane Z = 0 shows it, as cardiac slices often do.
+int cardiacLabel(double X, double Y, double Z, bool defect) {
+  if (!inEllipse(X, Y, 0, 0, 170, 120)) return CAir;
+  if (const int lv = leftVentricle(X, Y, Z, defect); lv != CAir) return lv;
+  if (std::hypot(X, Y + 78) <= 20) return CSpine;
+  if (ellipsoid(X, Y, Z, {-55, -5, -75}, 85, 80, 90) <= 1) return CLiver;
+  if (ellipsoid(X, Y, Z, {-80, -5, 40}, 55, 75, 130) <= 1) return CLung;
+  if (ellipsoid(X, Y, Z, {85, -10, 40}, 50, 75, 130) <= 1) return CLung;
+  return CSoft;
+}
+
+Design cardiac(bool defect) {
+  Design d;
+  d.label = [defect](double X, double Y, double Z) { return cardiacLabel(X, Y, Z, defect); };
+  d.activity = cardiacActivity;
+  d.tissue = [](int l) { return l == CAir ? Air : l == CLung ? Lung : l == CSpine ? Bone : Soft; };
+  auto is = [](int label) { return [label](int l) { return l == label; }; };
+  d.regions = {{"myocardium", Region::Hot, is(CMyocardium)}, {"blood pool", Region::Cold, is(CBloodPool)}};
+  if (defect) d.regions.push_back({"defect", Region::Cold, is(CDefect)});
+  d.regions.push_back({"liver", Region::Background, is(CLiver)});
+  d.regions.push_back({"soft tissue", Region::Uniform, is(CSoft)});
   return d;
 }
 
@@ -222,6 +374,28 @@ std::vector<RegionMask> eroded(const Grid& g, const std::vector<RegionMask>& pur
   return out;
 }
 
+// Voxel centres inside the sphere (Volume.h's millimetres), else the voxel holding its centre,
+// else none (the sphere outside the volume).
+std::vector<int> sphereVoxels(const Volume& v, const Sphere& s) {
+  std::vector<int> out;
+  const double r = s.diameterMm / 2, c = (v.n - 1) / 2.0, ck = (v.slices - 1) / 2.0;
+  // The voxels of the sphere's bounding box (index = centre's index -+ r / voxelMm).
+  auto from = [&](double i) { return std::max(0, static_cast<int>(std::floor(i - r / v.voxelMm))); };
+  auto to = [&](double i, int size) { return std::min(size - 1, static_cast<int>(std::ceil(i + r / v.voxelMm))); };
+  const double xc = c + s.centre.x / v.voxelMm, yc = c - s.centre.y / v.voxelMm, kc = ck - s.centre.z / v.voxelMm;
+  for (int k = from(kc); k <= to(kc, v.slices); ++k)
+    for (int y = from(yc); y <= to(yc, v.n); ++y)
+      for (int x = from(xc); x <= to(xc, v.n); ++x) {
+        const double dx = v.xMm(x) - s.centre.x, dy = v.yMm(y) - s.centre.y, dz = v.zMm(k) - s.centre.z;
+        if (dx * dx + dy * dy + dz * dz <= r * r) out.push_back(static_cast<int>(v.index(x, y, k)));
+      }
+  if (!out.empty()) return out;
+  const long x = std::lround(xc), y = std::lround(yc), k = std::lround(kc);
+  if (x >= 0 && x < v.n && y >= 0 && y < v.n && k >= 0 && k < v.slices)
+    out.push_back(static_cast<int>(v.index(static_cast<int>(x), static_cast<int>(y), static_cast<int>(k))));
+  return out;
+}
+
 Phantom build(const Design& d, int n, int slices, double softMu) {
   if (d.regions.size() > static_cast<std::size_t>(kMaxRegions)) throw std::logic_error("too many regions in a phantom");
   const Grid g = gridOf(n, slices);
@@ -232,9 +406,9 @@ Phantom build(const Design& d, int n, int slices, double softMu) {
   for (int l = 0; l < kMaxLabels; ++l) {
     act[static_cast<std::size_t>(l)] = d.activity(l);
     const Tissue t = d.tissue(l);
-    mu[static_cast<std::size_t>(l)] = t == Soft ? softMu : t == Bone ? boneMu : 0.0;
+    mu[static_cast<std::size_t>(l)] = t == Soft ? softMu : t == Bone ? boneMu : t == Lung ? softMu * kLungToSoftTissue : 0.0;
     for (std::size_t r = 0; r < d.regions.size(); ++r)
-      if (d.regions[r].member(l)) in[static_cast<std::size_t>(l)] |= static_cast<RegionMask>(1u << r);
+      if (d.regions[r].member && d.regions[r].member(l)) in[static_cast<std::size_t>(l)] |= static_cast<RegionMask>(1u << r);
   }
 
   Phantom ph;
@@ -281,17 +455,25 @@ Phantom build(const Design& d, int n, int slices, double softMu) {
   });
 
   // A region holds its eroded voxels; where a structure is too small for that at the matrix, its
-  // pure voxels, else the voxels mostly inside, else every voxel it touches.
+  // pure voxels, else the voxels mostly inside, else every voxel it touches. A sphere holds the
+  // voxels whose centre lies inside it (else the voxel holding its centre). A region with no voxel
+  // in the volume (the jaszczak's rods at one slice) is left out.
   const std::vector<RegionMask> core = eroded(g, mem.pure);
   const std::vector<RegionMask>* const rules[] = {&core, &mem.pure, &mem.some, &mem.any};
-  for (std::size_t r = 0; r < d.regions.size(); ++r) {
-    Region out{d.regions[r].name, d.regions[r].kind, {}};
+  auto byRules = [&](std::size_t r) {
+    std::vector<int> out;
     for (const std::vector<RegionMask>* set : rules) {
       for (std::size_t i = 0; i < set->size(); ++i)
-        if (((*set)[i] >> r) & 1) out.voxels.push_back(static_cast<int>(i));
-      if (!out.voxels.empty()) break;
+        if (((*set)[i] >> r) & 1) out.push_back(static_cast<int>(i));
+      if (!out.empty()) break;
     }
-    ph.regions.push_back(std::move(out));
+    return out;
+  };
+  for (std::size_t r = 0; r < d.regions.size(); ++r) {
+    const RegionDesign& rd = d.regions[r];
+    Region out{rd.name, rd.kind, rd.sphere ? sphereVoxels(ph.activity, *rd.sphere) : byRules(r),
+               rd.sphere ? rd.sphere->diameterMm : 0.0};
+    if (!out.voxels.empty()) ph.regions.push_back(std::move(out));
   }
   return ph;
 }
@@ -306,13 +488,19 @@ Phantom points(int n, int slices) {
   ph.mu = Volume::blank(n, slices, g.voxelMm);
   // Concentration of a source: its activity over the volume of its voxel, (voxelMm / 10)^3 mL.
   const double concentration = kPointKBq / std::pow(g.voxelMm / 10.0, 3);
-  const std::pair<const char*, double> sources[] = {{"centre", 0.0}, {"5 cm", 50.0}, {"10 cm", 100.0}};
-  for (const auto& [label, offset] : sources) {
-    const int x = static_cast<int>(std::lround(g.c + offset / g.voxelMm));
+  // Z of a source where the volume reaches it (its half-length slices * voxelMm / 2), else 0.
+  const double halfLength = g.slices * g.voxelMm / 2;
+  const struct {
+    const char* name;
+    double xMm, zMm;
+  } sources[] = {{"centre", 0.0, 0.0}, {"5 cm", 50.0, 50.0}, {"10 cm", 100.0, -50.0}};
+  for (const auto& s : sources) {
+    const double Z = std::fabs(s.zMm) <= halfLength ? s.zMm : 0.0;
+    const int x = static_cast<int>(std::lround(g.c + s.xMm / g.voxelMm));
     const int y = static_cast<int>(std::lround(g.c));
-    const int k = static_cast<int>(std::lround(g.ck));
+    const int k = std::clamp(static_cast<int>(std::lround(g.ck - Z / g.voxelMm)), 0, g.slices - 1);
     ph.activity.v[ph.activity.index(x, y, k)] = static_cast<float>(concentration);
-    ph.points.push_back({label, ph.activity.xMm(x), ph.activity.yMm(y), ph.activity.zMm(k)});
+    ph.points.push_back({s.name, ph.activity.xMm(x), ph.activity.yMm(y), ph.activity.zMm(k)});
   }
   return ph;
 }
@@ -320,7 +508,6 @@ Phantom points(int n, int slices) {
 }  // namespace
 
 Phantom makePhantom(PhantomKind kind, int matrix, int slices, double softTissueMu, bool defect) {
-  (void)defect;
   const int n = std::max(8, matrix);
   const int s = std::clamp(slices, 1, n);
   const double mu = std::isfinite(softTissueMu) ? std::max(0.0, softTissueMu) : 0.0;
@@ -330,8 +517,8 @@ Phantom makePhantom(PhantomKind kind, int matrix, int slices, double softTissueM
     case PhantomKind::Rods: return build(rods(), n, s, mu);
     case PhantomKind::Cylinder: return build(cylinder(), n, s, mu);
     case PhantomKind::Points: return points(n, s);
-    case PhantomKind::Jaszczak: return build(rods(), n, s, mu);
-    case PhantomKind::Cardiac: return build(cylinder(), n, s, mu);
+    case PhantomKind::Jaszczak: return build(jaszczak(), n, s, mu);
+    case PhantomKind::Cardiac: return build(cardiac(defect), n, s, mu);
   }
   return points(n, s);
 }
