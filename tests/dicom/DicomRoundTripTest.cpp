@@ -39,12 +39,12 @@ TEST(DicomRoundTrip, SinogramComesBackAsWritten) {
     EXPECT_TRUE(p.notes.empty()) << p.notes.front();
     EXPECT_EQ(p.description, "LUMO test");
     tomo::Sinogram back = io::sinogramOfRow(p, io::centreRow(p));
-    EXPECT_EQ(back.views, s.views);
-    EXPECT_EQ(back.bins, s.bins);
-    EXPECT_NEAR(back.binMm, s.binMm, 1e-9);
-    EXPECT_NEAR(back.startDeg, s.startDeg, 1e-9);
-    EXPECT_NEAR(back.stepDeg, s.stepDeg, 1e-9);
-    EXPECT_NEAR(back.radiusCm, s.radiusCm, 1e-9);
+    EXPECT_EQ(back.geometry.views, s.geometry.views);
+    EXPECT_EQ(back.geometry.bins, s.geometry.bins);
+    EXPECT_NEAR(back.geometry.binMm, s.geometry.binMm, 1e-9);
+    EXPECT_NEAR(back.geometry.startDeg, s.geometry.startDeg, 1e-9);
+    EXPECT_NEAR(back.geometry.stepDeg, s.geometry.stepDeg, 1e-9);
+    EXPECT_NEAR(back.geometry.radius(0), s.geometry.radius(0), 1e-9);
     ASSERT_EQ(back.counts.size(), s.counts.size());
     if (c.whole) {
       EXPECT_EQ(back.counts, s.counts);

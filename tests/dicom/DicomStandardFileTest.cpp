@@ -13,7 +13,6 @@ using test::scratch;
 TEST(DicomStandardFile, DualHeadClockwiseFileGivesTheLabsSinogram) {
   const int views = 60, bins = 64;
   tomo::Sinogram original = test::blobSinogram(views, bins, true);
-  original.radiusCm = 20;
   std::string values = scratch("standard.f32").string(), file = scratch("standard.dcm").string();
   test::writeFloats(values, original.counts);
   test::Run run = test::runProgram(test::python(), {test::sourceFile("tests/dicom/write_standard_tomo.py"),
@@ -38,16 +37,16 @@ TEST(DicomStandardFile, DualHeadClockwiseFileGivesTheLabsSinogram) {
   // View i is at -6 i degrees, which is the lab's view (views - i) % views.
   for (int i = 0; i < views; ++i) {
     const int v = (views - i) % views;
-    SCOPED_TRACE(testing::Message() << "view " << i << " at " << s.angleDeg(i) << " degrees");
-    for (int b = 0; b < bins; ++b) ASSERT_EQ(s.at(i, b), original.at(v, b));
+    SCOPED_TRACE(testing::Message() << "view " << i << " at " << s.geometry.angleDeg(i) << " degrees");
+    for (int b = 0; b < bins; ++b) ASSERT_EQ(s.at(i, 0, b), original.at(v, 0, b));
   }
   // The scatter window holds 30 % of the counts (rounded half to even, as numpy does).
   io::ReadResult scatter = io::readProjections(file, {2});
   ASSERT_EQ(scatter.error, "");
   EXPECT_EQ(scatter.projections->windowName, "SC 100-120 keV");
-  EXPECT_EQ(io::sinogramOfRow(*scatter.projections, 2).at(0, bins / 2), std::nearbyint(original.at(0, bins / 2) * 0.3f));
+  EXPECT_EQ(io::sinogramOfRow(*scatter.projections, 2).at(0, 0, bins / 2), std::nearbyint(original.at(0, 0, bins / 2) * 0.3f));
   // Another row is another slice.
-  EXPECT_EQ(io::sinogramOfRow(p, 0).at(0, bins / 2), std::nearbyint(original.at(0, bins / 2) * 0.5f));
+  EXPECT_EQ(io::sinogramOfRow(p, 0).at(0, 0, bins / 2), std::nearbyint(original.at(0, 0, bins / 2) * 0.5f));
 }
 
 }  // namespace

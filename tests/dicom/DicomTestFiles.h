@@ -35,19 +35,13 @@ inline std::filesystem::path scratch(const std::string& name) {
 
 // Projections of two Gaussian blobs, as counts: whole numbers (noise on) or expected values.
 inline tomo::Sinogram blobSinogram(int views, int bins, bool whole, double startDeg = 0, double arcDeg = 360) {
-  tomo::Sinogram s;
-  s.views = views;
-  s.bins = bins;
-  s.binMm = 420.0 / bins;
-  s.startDeg = startDeg;
-  s.stepDeg = arcDeg / views;
-  s.radiusCm = 18.5;
-  s.counts.resize(std::size_t(views) * bins);
+  tomo::Sinogram s = tomo::Sinogram::blank(
+      tomo::ProjectionGeometry::circular(views, 1, bins, 420.0 / bins, 420.0 / bins, startDeg, arcDeg / views, 185.0));
   const double pi = std::acos(-1.0);
   for (int v = 0; v < views; ++v) {
-    double a = (startDeg + v * s.stepDeg) * pi / 180;
+    double a = s.geometry.angleDeg(v) * pi / 180;
     for (int b = 0; b < bins; ++b) {
-      double t = (b - (bins - 1) / 2.0) * s.binMm;
+      double t = (b - (bins - 1) / 2.0) * s.geometry.binMm;
       double t1 = 60 * std::cos(a) + 20 * std::sin(a), t2 = -30 * std::cos(a) - 50 * std::sin(a);
       double c = 900 * std::exp(-(t - t1) * (t - t1) / 800) + 400 * std::exp(-(t - t2) * (t - t2) / 300) + 3.3;
       s.counts[std::size_t(v) * bins + b] = static_cast<float>(whole ? std::round(c) : c);

@@ -36,7 +36,7 @@ Reconstruction fbp(const Settings& set, const ProjectionStack& data, const Volum
   const ProjectionGeometry& g = data.geometry;
   const int V = g.views;
   Reconstruction r;
-  const std::vector<float> filtered = filterProjections(data, set);
+  const std::vector<float> filtered = filterProjections(cleaned(data), set);
   Volume chang;
   if (set.ac && mu) chang = changFactors(SystemModel(g, g.bins, g.binMm, mu, Collimator::None), *mu);
   const double weight = fbpViewWeight(g) / calibration;
