@@ -10,7 +10,7 @@ packages=(
   fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-apps
-  dicom3tools python3-pydicom python3-numpy python3-pil
+  dicom3tools python3-pydicom python3-numpy python3-pil python3-nibabel
   locales
 )
 

@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "io/Dicom.h"
+#include "io/Nifti.h"
 #include "lab/LabWindow.h"
 
 namespace lumo::lab {
@@ -150,6 +151,17 @@ std::string LabWindow::exportDicom(const std::string& what, const std::string& p
   if (what == "slice") return io::writeSlice(path, result_->slice, text);
   if (what == "sinogram") return io::writeSinogram(path, shownSinogram(*result_->acquisition), text);
   return "DICOMで保存できるのは slice と sinogram です";
+}
+
+std::string LabWindow::exportNifti(const std::string& what, const std::string& path) {
+  if (!result_) return "保存する結果がまだありません";
+  const bool calibrated = hasTruth(*result_->acquisition);
+  const std::string unit = calibrated ? "kBq/mL" : "counts";
+  if (what == "slice") return io::writeNifti(path, result_->reconstruction.volume, "LUMO result " + unit);
+  if ((what == "truth" || what == "error") && !calibrated) return "読み込んだデータには真の分布がありません";
+  if (what == "truth") return io::writeNifti(path, result_->acquisition->truth(), "LUMO truth kBq/mL");
+  if (what == "error") return io::writeNifti(path, result_->error, "LUMO error (result - truth) kBq/mL");
+  return "NIfTI で保存できるのは truth、slice、error です";
 }
 
 void LabWindow::openDicomDialog() {

@@ -103,6 +103,10 @@ std::string LabScript::execute(const ScriptCommand& c) {
       // export slice|sinogram FILE.dcm: the DICOM NM file.
       if (const std::string message = lab(c)->exportDicom(c.args[0], c.args[1]); !message.empty())
         return message + " in '" + c.line + "'";
+    } else if (v == "export" && c.args.size() >= 2 && QFileInfo(QString::fromStdString(c.args[1])).suffix().toLower() == "nii") {
+      // export truth|slice|error FILE.nii: the whole volume as NIfTI-1 floats in kBq/mL.
+      if (const std::string message = lab(c)->exportNifti(c.args[0], c.args[1]); !message.empty())
+        return message + " in '" + c.line + "'";
     } else if (v == "export") {
       need(2);
       const QString error = exportCsv(*lab(c), c.args[0], QString::fromStdString(c.args[1]));

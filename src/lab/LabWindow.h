@@ -99,6 +99,9 @@ class LabWindow : public QWidget {
   // Writes the current slice or sinogram ("slice", "sinogram") as a DICOM NM file.
   std::string exportDicom(const std::string& what, const std::string& path);
 
+  // Writes the volume of the truth, the result or the error ("truth", "slice", "error") as NIfTI-1.
+  std::string exportNifti(const std::string& what, const std::string& path);
+
   // Pictures for the runner's `frame` and `snap` and for 「画像を保存...」.
   static const std::vector<std::string>& panelNames();
   QImage panelPicture(const std::string& name);  // null for an unknown name
