@@ -13,6 +13,7 @@ QString regionLabel(const std::string& name) {
   const auto it = names.find(name);
   if (it != names.end()) return QString::fromUtf8(it->second);
   if (name.rfind("rods ", 0) == 0) return QStringLiteral("ロッド ") + QString::fromStdString(name.substr(5));
+  if (name.rfind("sphere ", 0) == 0) return QStringLiteral("球 ") + QString::fromStdString(name.substr(7));
   if (name.size() > 3 && name.compare(name.size() - 3, 3, " cm") == 0)
     return QStringLiteral("中心から ") + QString::fromStdString(name);
   return QString::fromStdString(name);

@@ -33,7 +33,7 @@ ProfileChart::ProfileChart(QWidget* parent) : LabChart(parent) {
   axisX_ = new QValueAxis;
   axisY_ = new QValueAxis;
   styleAxis(axisX_, QStringLiteral("距離 (mm)"));
-  styleAxis(axisY_, QStringLiteral("カウント"));
+  styleAxis(axisY_, QStringLiteral("放射能濃度 (kBq/mL)"));
   c->addAxis(axisX_, Qt::AlignBottom);
   c->addAxis(axisY_, Qt::AlignLeft);
   for (QLineSeries* s : {truthCurve_, sliceCurve_, comparedCurve_}) {
