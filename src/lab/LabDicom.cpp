@@ -155,7 +155,7 @@ std::string LabWindow::exportDicom(const std::string& what, const std::string& p
 
 std::string LabWindow::exportNifti(const std::string& what, const std::string& path) {
   if (!result_) return "保存する結果がまだありません";
-  const bool calibrated = hasTruth(*result_->acquisition);
+  const bool calibrated = result_->acquisition->hasTruth();
   const std::string unit = calibrated ? "kBq/mL" : "counts";
   if (what == "slice") return io::writeNifti(path, result_->reconstruction.volume, "LUMO result " + unit);
   if ((what == "truth" || what == "error") && !calibrated) return "読み込んだデータには真の分布がありません";

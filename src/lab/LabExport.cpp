@@ -44,7 +44,7 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
   }
   std::string out;
   const tomo::Acquisition& acq = *r->acquisition;
-  if ((what == "truth" || what == "error") && !hasTruth(acq)) {
+  if ((what == "truth" || what == "error") && !acq.hasTruth()) {
     if (error) *error = QStringLiteral("imported data have no truth, so no '%1'").arg(QString::fromStdString(what));
     return {};
   }

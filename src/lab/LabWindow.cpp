@@ -60,7 +60,7 @@ QLineF mmToPixels(const std::array<double, 4>& l, int n, double mm) {
 // The figures of one result as the table shows them; data without truth say why a figure is missing.
 FigureSet figureSet(const LabResult& r) {
   FigureSet f = FigureSet::from(r.figures, [](const std::string& name) { return regionLabel(name); });
-  if (!hasTruth(*r.acquisition)) f.missing = QStringLiteral("なし (真の分布がありません)");
+  if (!r.acquisition->hasTruth()) f.missing = QStringLiteral("なし (真の分布がありません)");
   return f;
 }
 
@@ -614,7 +614,7 @@ void LabWindow::updateProfile() {
     profileChart_->clear();
     return;
   }
-  const bool truth = hasTruth(*result_->acquisition);
+  const bool truth = result_->acquisition->hasTruth();
   profileChart_->setSliceLabel(QStringLiteral("再構成画像 (%1)").arg(methodLabel(result_->settings)));
   profileChart_->setProfiles(sliceProfile(), truth ? truthProfile() : std::vector<float>{}, profileLengthMm());
   profileChart_->setCompared(keptProfile(),
@@ -685,7 +685,7 @@ std::vector<float> LabWindow::sliceProfile() const {
 
 std::vector<float> LabWindow::truthProfile() const {
   if (!result_) return {};
-  if (!hasTruth(*result_->acquisition)) return std::vector<float>(sliceProfile().size(), std::nanf(""));
+  if (!result_->acquisition->hasTruth()) return std::vector<float>(sliceProfile().size(), std::nanf(""));
   return profileOf(shownSlice(result_->acquisition->truth()));
 }
 

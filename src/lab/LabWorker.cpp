@@ -135,7 +135,7 @@ void LabWorker::compute(const Request& r) {
   const std::shared_ptr<const tomo::Acquisition> acq = r.imported ? r.imported : acquisition_;
   if (stale(r.generation)) return;
   // Imported data: no attenuation map, truth or phantom, so no figures that need them.
-  const bool truth = hasTruth(*acq);
+  const bool truth = acq->hasTruth();
   const tomo::Volume* mu = truth ? &acq->phantom.mu : nullptr;
   const tomo::Volume* truthVolume = truth ? &acq->truth() : nullptr;
   const tomo::Phantom* phantom = truth ? &acq->phantom : nullptr;

@@ -110,9 +110,6 @@ class LabWorker : public QObject {
   std::shared_ptr<const tomo::Acquisition> imported_;
 };
 
-// True when the data have a truth (a phantom's acquisition; imported data have none).
-inline bool hasTruth(const tomo::Acquisition& a) { return a.hasTruth(); }
-
 // The slice the pictures show of a volume (the central one); a blank image for no volume.
 tomo::Image shownSlice(const tomo::Volume& v);
 // The row of the data under the shown slice.

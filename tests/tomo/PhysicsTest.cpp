@@ -112,7 +112,9 @@ TEST(Physics, PostFilterHasItsFwhmInEveryDirectionAndKeepsTheCounts) {
       EXPECT_NEAR(std::accumulate(f.v.begin(), f.v.end(), 0.0), 1.0, 1e-5);
       // Sampled at whole voxels of 3.3 mm, the half-maximum crossings land within half a voxel.
       EXPECT_NEAR(pointFwhmMm(f, p.xMm(64), p.yMm(64), p.zMm(slices / 2)), fwhm, mm / 2);
-      if (slices > 1) EXPECT_NEAR(axialFwhmMm(f, p.xMm(64), p.yMm(64), p.zMm(slices / 2)), fwhm, mm / 2);
+      if (slices > 1) {
+        EXPECT_NEAR(axialFwhmMm(f, p.xMm(64), p.yMm(64), p.zMm(slices / 2)), fwhm, mm / 2);
+      }
     }
     EXPECT_EQ(gaussianPostFilter(p, 0).v, p.v);
     EXPECT_EQ(gaussianPostFilter(p, NAN).v, p.v);

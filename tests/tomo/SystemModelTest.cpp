@@ -268,7 +268,9 @@ TEST(SystemModel, AttenuationFactorAtTheCentreOfTheCylinder) {
     // Frame [plane j][bin b][slice]: the centre is plane c, bin c; plane 0 is next to the detector.
     EXPECT_NEAR(factors[static_cast<std::size_t>(c * n + c)], expected, 0.01 * expected) << v;
     EXPECT_FLOAT_EQ(factors[static_cast<std::size_t>(c)], 1.0f) << v;  // air at the detector
-    if (v % 3 == 0) EXPECT_NEAR(viewSum(p, v), expected, 0.01 * expected) << v;  // axis-aligned views
+    if (v % 3 == 0) {
+      EXPECT_NEAR(viewSum(p, v), expected, 0.01 * expected) << v;  // axis-aligned views
+    }
   }
 }
 

@@ -18,17 +18,18 @@ ProjectionGeometry acquisitionGeometry(const Settings& s, int n, int slices, dou
 
 Acquisition acquire(const Settings& s) {
   Acquisition a;
-  const int slices = std::clamp(s.slices, 1, s.matrix);
+  const int slices = effectiveSlices(s.slices, s.matrix);
   a.phantom = makePhantom(s.phantom, s.matrix, slices, s.attenuation, s.defect);
   const Volume& truth = a.phantom.activity;
   const ProjectionGeometry g = acquisitionGeometry(s, truth.n, truth.slices, truth.voxelMm);
   const SystemModel model(g, truth.n, truth.voxelMm, &a.phantom.mu, s.collimator);
   a.expected = model.blankProjections();
   model.forward(truth, a.expected);
-  const double perSecond = a.expected.total() * sensitivityCpsPerMBq(s.collimator) / 1000.0 *
-                           std::pow(truth.voxelMm / 10.0, 3.0);  // counts per second per view, summed
-  a.secondsPerView = perSecond > 0 && std::isfinite(s.counts) ? s.counts / perSecond : 0.0;
-  a.calibration = sensitivityCpsPerMBq(s.collimator) / 1000.0 * std::pow(truth.voxelMm / 10.0, 3.0) * a.secondsPerView;
+  // Counts per second from 1 kBq/mL in a voxel seen whole: S (cps/MBq) / 1000 times the voxel's mL.
+  const double perSecond = sensitivityCpsPerMBq(s.collimator) / 1000.0 * std::pow(truth.voxelMm / 10.0, 3.0);
+  const double seen = a.expected.total() * perSecond;  // counts per second of all views together
+  a.secondsPerView = seen > 0 && std::isfinite(s.counts) ? s.counts / seen : 0.0;
+  a.calibration = perSecond * a.secondsPerView;
   for (float& v : a.expected.counts) v = static_cast<float>(v * a.calibration);
   a.data = a.expected;
   if (s.noise) poissonNoise(a.data.counts, s.seed);

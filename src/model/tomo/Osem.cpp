@@ -24,19 +24,13 @@ std::vector<char> fieldMaskZ(const ModelGrid& g) {
   return m;
 }
 
-std::vector<float> cleanCounts(std::span<const float> c) {
-  std::vector<float> y(c.begin(), c.end());
-  for (float& v : y)
-    if (!(v > 0) || !std::isfinite(v)) v = 0.0f;
-  return y;
-}
 }  // namespace
 
 SubsetPlan SubsetPlan::make(int iterations, int subsets, int views) {
   SubsetPlan p;
   p.views = std::max(0, views);
   p.iterations = std::max(1, iterations);
-  p.subsets = std::max(1, std::min(subsets, std::max(1, views)));
+  p.subsets = effectiveSubsets(subsets, views);
   for (int s = 0; s < p.subsets; ++s) p.viewsOf.push_back(subsetViews(s, p.subsets, p.views));
   p.order = subsetOrder(p.subsets);
   return p;
@@ -92,11 +86,8 @@ Volume uniformStart(const SystemModel& A, const ProjectionStack& data, std::span
   double fieldSens = 0;
   for (std::size_t i = 0; i < sens.size(); ++i)
     if (field[i]) fieldSens += sens[i];
-  double total = 0;
-  for (std::size_t i = 0; i < data.counts.size(); ++i) {
-    const float y = data.counts[i] > 0 && std::isfinite(data.counts[i]) ? data.counts[i] : 0.0f;
-    total += y - (additive.empty() ? 0.0f : additive[i]);
-  }
+  double total = data.asCounts().total();
+  for (float s : additive) total -= s;
   const float c = fieldSens > 0 && total > 0 ? static_cast<float>(total / fieldSens) : 0.0f;
   std::vector<float> u(g.volumeSize());
   for (std::size_t i = 0; i < u.size(); ++i) u[i] = field[i] ? c : 0.0f;
@@ -117,7 +108,7 @@ EmResult osem(const SystemModel& A, const ProjectionStack& data, std::span<const
   if (plan.views != geo.views) throw std::invalid_argument("the subset plan is for another number of views");
 
   const std::size_t voxels = g.volumeSize(), viewSize = geo.viewSize();
-  const std::vector<float> y = cleanCounts(data.counts);
+  const std::vector<float> y = data.asCounts().counts;
   const std::vector<char> field = fieldMaskZ(g);
   std::vector<float> ones(y.size(), 1.0f);
   std::vector<std::vector<float>> sens(sz(plan.subsets));

@@ -97,6 +97,13 @@ struct ProjectionStack {
             at(v, r, b);
     return s;
   }
+  // The counts as data: negative or non-finite entries count as 0.
+  ProjectionStack asCounts() const {
+    ProjectionStack out = *this;
+    for (float& c : out.counts)
+      if (!(c > 0) || !std::isfinite(c)) c = 0.0f;
+    return out;
+  }
   double total() const {
     double s = 0;
     for (float c : counts) s += c;

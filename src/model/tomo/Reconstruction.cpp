@@ -18,13 +18,6 @@ namespace lumo::tomo {
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-ProjectionStack cleaned(const ProjectionStack& p) {
-  ProjectionStack out = p;
-  for (float& v : out.counts)
-    if (!(v > 0) || !std::isfinite(v)) v = 0.0f;
-  return out;
-}
-
 Volume scaled(const Volume& v, double factor) {
   Volume out = v;
   for (float& x : out.v) x = static_cast<float>(x * factor);
@@ -36,7 +29,7 @@ Reconstruction fbp(const Settings& set, const ProjectionStack& data, const Volum
   const ProjectionGeometry& g = data.geometry;
   const int V = g.views;
   Reconstruction r;
-  const std::vector<float> filtered = filterProjections(cleaned(data), set);
+  const std::vector<float> filtered = filterProjections(data.asCounts(), set);
   Volume chang;
   if (set.ac && mu) chang = changFactors(SystemModel(g, g.bins, g.binMm, mu, Collimator::None), *mu);
   const double weight = fbpViewWeight(g) / calibration;
@@ -70,7 +63,7 @@ Reconstruction iterative(const Settings& set, const ProjectionStack& data, const
   const ProjectionGeometry& g = data.geometry;
   const SystemModel A(g, g.bins, g.binMm, set.ac ? mu : nullptr, set.rr ? set.collimator : Collimator::None);
   const SubsetPlan plan = subsetPlan(set, g.views);
-  const ProjectionStack y = cleaned(data);
+  const ProjectionStack y = data.asCounts();
   Reconstruction r;
   ProjectionStack ybar = A.blankProjections();
   const EmObserver watch = [&](const EmProgress& p) {
@@ -124,11 +117,7 @@ Reconstruction reconstruct(const Settings& set, const ProjectionStack& data, con
                            const Volume* truth, const Phantom* phantom, const StepObserver& observe) {
   if (!data.consistent()) throw std::invalid_argument("the projections are empty or do not match their geometry");
   if (!(calibration > 0) || !std::isfinite(calibration)) throw std::invalid_argument("the calibration must be positive");
-  const ProjectionGeometry& g = data.geometry;
-  if (mu && (mu->n != g.bins || mu->slices != g.rows || mu->v.size() != mu->size()))
-    throw std::invalid_argument("the attenuation map is " + std::to_string(mu->n) + " x " + std::to_string(mu->n) + " x " +
-                                std::to_string(mu->slices) + ", the projections need " + std::to_string(g.bins) + " x " +
-                                std::to_string(g.bins) + " x " + std::to_string(g.rows));
+  if (mu) requireMapFits(*mu, data.geometry);
   if (set.method == Method::Fbp) return fbp(set, data, mu, calibration, truth, phantom, observe);
   return iterative(set, data, mu, calibration, truth, phantom, observe);
 }

@@ -260,6 +260,13 @@ constexpr double kFwhmToSigma = 1.0 / 2.3548200450309493;  // 1 / (2 sqrt(2 ln 2
 
 }  // namespace
 
+void requireMapFits(const Volume& mu, const ProjectionGeometry& g) {
+  if (mu.n == g.bins && mu.slices == g.rows && mu.v.size() == mu.size()) return;
+  throw std::invalid_argument("the attenuation map is " + std::to_string(mu.n) + " x " + std::to_string(mu.n) + " x " +
+                              std::to_string(mu.slices) + ", the projections need " + std::to_string(g.bins) + " x " +
+                              std::to_string(g.bins) + " x " + std::to_string(g.rows));
+}
+
 void toZFastest(const Volume& v, float* u) {
   const std::size_t plane = v.sliceSize(), K = static_cast<std::size_t>(v.slices);
   for (std::size_t k = 0; k < K; ++k) {
@@ -364,15 +371,8 @@ const float* AttenuateStep::factors(int v, std::vector<float>& scratch) const {
   return scratch.data();
 }
 
-void AttenuateStep::apply(int v, float* frame, std::vector<float>& factors) const {
-  const std::size_t size = g_.frameSize();
-  if (!cache_.empty()) {
-    multiply(frame, cache_.data() + sz(v) * size, size);
-    return;
-  }
-  factors.resize(size);
-  factorsOf(v, factors.data());
-  multiply(frame, factors.data(), size);
+void AttenuateStep::apply(int v, float* frame, std::vector<float>& scratch) const {
+  multiply(frame, factors(v, scratch), g_.frameSize());
 }
 
 // ---- Collimate ------------------------------------------------------------------------------
@@ -492,10 +492,7 @@ SystemModel::SystemModel(const ProjectionGeometry& g, int n, double voxelMm, con
   grid_ = {n, g.rows};
   rotate_ = std::make_unique<RotateStep>(grid_, g);
   if (mu) {
-    if (mu->n != n || mu->slices != g.rows || mu->v.size() != grid_.volumeSize())
-      throw std::invalid_argument("the attenuation map is " + std::to_string(mu->n) + " x " + std::to_string(mu->n) +
-                                  " x " + std::to_string(mu->slices) + ", the projections need " + std::to_string(n) +
-                                  " x " + std::to_string(n) + " x " + std::to_string(g.rows));
+    requireMapFits(*mu, g);
     const bool any = std::any_of(mu->v.begin(), mu->v.end(), [](float m) { return m != 0.0f; });
     if (any) {
       std::vector<float> muZ(grid_.volumeSize());
@@ -521,87 +518,93 @@ std::vector<int> SystemModel::allViews(std::span<const int> views) const {
   return out;
 }
 
-void SystemModel::forwardZ(const float* u, float* y, std::span<const int> list) const {
+namespace {
+// A view's detector image as the steps hold it, image[b * K + k], and as projections store it,
+// projection[k * n + b].
+void toDetector(const float* image, int n, int K, float* projection) {
+  for (int k = 0; k < K; ++k)
+    for (int b = 0; b < n; ++b) projection[sz(k) * sz(n) + sz(b)] = image[sz(b) * sz(K) + sz(k)];
+}
+void fromDetector(const float* projection, int n, int K, float* image) {
+  for (int k = 0; k < K; ++k)
+    for (int b = 0; b < n; ++b) image[sz(b) * sz(K) + sz(k)] = projection[sz(k) * sz(n) + sz(b)];
+}
+}  // namespace
+
+// One lane's scratch: a frame, a detector image, and the attenuation factors of the view it
+// last made them for (so projecting and back-projecting one view makes them once).
+struct SystemModel::Lane {
+  std::vector<float> frame, image, factors;
+  const float* attenuation = nullptr;
+  int attenuationView = -1;
+  float* volume = nullptr;  // where this lane's back-projections add up
+};
+
+const float* SystemModel::attenuationOf(int v, Lane& lane) const {
+  if (!attenuate_) return nullptr;
+  if (lane.attenuationView != v) {
+    lane.attenuation = attenuate_->factors(v, lane.factors);
+    lane.attenuationView = v;
+  }
+  return lane.attenuation;
+}
+
+void SystemModel::project(int v, const float* u, Lane& lane) const {
+  rotate_->forward(v, u, lane.frame.data());
+  if (const float* att = attenuationOf(v, lane)) multiply(lane.frame.data(), att, grid_.frameSize());
+  collimate_->forward(v, lane.frame.data(), lane.image.data());
+}
+
+void SystemModel::backProject(int v, Lane& lane) const {
+  collimate_->adjoint(v, lane.image.data(), lane.frame.data());
+  if (const float* att = attenuationOf(v, lane)) multiply(lane.frame.data(), att, grid_.frameSize());
+  rotate_->adjoint(v, lane.frame.data(), lane.volume);
+}
+
+void SystemModel::eachView(std::span<const int> list, float* sum, const std::function<void(int, Lane&)>& body) const {
   const std::vector<int> views = allViews(list);
-  const int n = grid_.n, K = grid_.slices, count = static_cast<int>(views.size());
+  const int count = static_cast<int>(views.size());
   const int lanes = std::max(1, std::min(parallelLanes(), count));
-  parallelFor(lanes, [&](int lane) {
-    std::vector<float> frame(grid_.frameSize()), factors, image(grid_.imageSize());
-    const auto [first, last] = chunk(lane, lanes, count);
-    for (int i = first; i < last; ++i) {
-      const int v = views[sz(i)];
-      rotate_->forward(v, u, frame.data());
-      if (attenuate_) attenuate_->apply(v, frame.data(), factors);
-      collimate_->forward(v, frame.data(), image.data());
-      float* out = y + sz(v) * grid_.imageSize();
-      for (int k = 0; k < K; ++k)
-        for (int b = 0; b < n; ++b) out[sz(k) * sz(n) + sz(b)] = image[sz(b) * sz(K) + sz(k)];
-    }
+  const std::size_t voxels = grid_.volumeSize();
+  if (sum) std::fill(sum, sum + voxels, 0.0f);
+  // Lane 0 adds into the sum itself, the others into volumes of their own, added in lane order.
+  std::vector<std::vector<float>> sheets(sum ? sz(lanes - 1) : 0);
+  parallelFor(lanes, [&](int l) {
+    Lane lane;
+    lane.frame.resize(grid_.frameSize());
+    lane.image.resize(grid_.imageSize());
+    if (sum && l > 0) sheets[sz(l - 1)].assign(voxels, 0.0f);
+    lane.volume = !sum ? nullptr : l == 0 ? sum : sheets[sz(l - 1)].data();
+    const auto [first, last] = chunk(l, lanes, count);
+    for (int i = first; i < last; ++i) body(views[sz(i)], lane);
+  });
+  for (const auto& s : sheets) addTo(sum, s.data(), voxels);
+}
+
+void SystemModel::forwardZ(const float* u, float* y, std::span<const int> views) const {
+  eachView(views, nullptr, [&](int v, Lane& lane) {
+    project(v, u, lane);
+    toDetector(lane.image.data(), grid_.n, grid_.slices, y + sz(v) * grid_.imageSize());
   });
 }
 
-void SystemModel::backZ(const float* y, float* u, std::span<const int> list) const {
-  const std::vector<int> views = allViews(list);
-  const int n = grid_.n, K = grid_.slices, count = static_cast<int>(views.size());
-  const int lanes = std::max(1, std::min(parallelLanes(), count));
-  const std::size_t voxels = grid_.volumeSize();
-  std::fill(u, u + voxels, 0.0f);
-  // Lane 0 adds into u itself, the others into volumes of their own, summed in lane order.
-  std::vector<std::vector<float>> sheets(sz(lanes - 1));
-  parallelFor(lanes, [&](int lane) {
-    float* dst = u;
-    if (lane > 0) {
-      sheets[sz(lane - 1)].assign(voxels, 0.0f);
-      dst = sheets[sz(lane - 1)].data();
-    }
-    std::vector<float> frame(grid_.frameSize()), factors, image(grid_.imageSize());
-    const auto [first, last] = chunk(lane, lanes, count);
-    for (int i = first; i < last; ++i) {
-      const int v = views[sz(i)];
-      const float* in = y + sz(v) * grid_.imageSize();
-      for (int k = 0; k < K; ++k)
-        for (int b = 0; b < n; ++b) image[sz(b) * sz(K) + sz(k)] = in[sz(k) * sz(n) + sz(b)];
-      collimate_->adjoint(v, image.data(), frame.data());
-      if (attenuate_) attenuate_->apply(v, frame.data(), factors);
-      rotate_->adjoint(v, frame.data(), dst);
-    }
+void SystemModel::backZ(const float* y, float* u, std::span<const int> views) const {
+  eachView(views, u, [&](int v, Lane& lane) {
+    fromDetector(y + sz(v) * grid_.imageSize(), grid_.n, grid_.slices, lane.image.data());
+    backProject(v, lane);
   });
-  for (const auto& s : sheets) addTo(u, s.data(), voxels);
 }
 
-void SystemModel::forwardThenBackZ(const float* u, const ViewTransform& between, float* out, std::span<const int> list) const {
-  const std::vector<int> views = allViews(list);
-  const int n = grid_.n, K = grid_.slices, count = static_cast<int>(views.size());
-  const int lanes = std::max(1, std::min(parallelLanes(), count));
-  const std::size_t voxels = grid_.volumeSize();
-  std::fill(out, out + voxels, 0.0f);
-  std::vector<std::vector<float>> sheets(sz(lanes - 1));
-  parallelFor(lanes, [&](int lane) {
-    float* dst = out;
-    if (lane > 0) {
-      sheets[sz(lane - 1)].assign(voxels, 0.0f);
-      dst = sheets[sz(lane - 1)].data();
-    }
-    std::vector<float> frame(grid_.frameSize()), factors, image(grid_.imageSize()), projection(grid_.imageSize());
-    const float* att = nullptr;
-    const auto [first, last] = chunk(lane, lanes, count);
-    for (int i = first; i < last; ++i) {
-      const int v = views[sz(i)];
-      rotate_->forward(v, u, frame.data());
-      if (attenuate_) att = attenuate_->factors(v, factors);
-      if (att) multiply(frame.data(), att, grid_.frameSize());
-      collimate_->forward(v, frame.data(), image.data());
-      for (int k = 0; k < K; ++k)
-        for (int b = 0; b < n; ++b) projection[sz(k) * sz(n) + sz(b)] = image[sz(b) * sz(K) + sz(k)];
-      between(v, projection.data());
-      for (int k = 0; k < K; ++k)
-        for (int b = 0; b < n; ++b) image[sz(b) * sz(K) + sz(k)] = projection[sz(k) * sz(n) + sz(b)];
-      collimate_->adjoint(v, image.data(), frame.data());
-      if (att) multiply(frame.data(), att, grid_.frameSize());
-      rotate_->adjoint(v, frame.data(), dst);
-    }
+void SystemModel::forwardThenBackZ(const float* u, const ViewTransform& between, float* out, std::span<const int> views) const {
+  eachView(views, out, [&](int v, Lane& lane) {
+    thread_local std::vector<float> projection;
+    projection.resize(grid_.imageSize());
+    project(v, u, lane);
+    toDetector(lane.image.data(), grid_.n, grid_.slices, projection.data());
+    between(v, projection.data());
+    fromDetector(projection.data(), grid_.n, grid_.slices, lane.image.data());
+    backProject(v, lane);
   });
-  for (const auto& s : sheets) addTo(out, s.data(), voxels);
 }
 
 void SystemModel::forward(const Volume& x, ProjectionStack& y, std::span<const int> views) const {
@@ -622,20 +625,23 @@ void SystemModel::back(const ProjectionStack& y, Volume& x, std::span<const int>
 }
 
 std::vector<float> SystemModel::backProjectedAttenuationZ() const {
-  std::vector<float> sum(grid_.volumeSize(), 0.0f), frame(grid_.frameSize());
-  for (int v = 0; v < geometry_.views; ++v) {
-    if (attenuate_)
-      attenuate_->factorsOf(v, frame.data());
+  std::vector<float> sum(grid_.volumeSize());
+  eachView({}, sum.data(), [&](int v, Lane& lane) {
+    if (const float* att = attenuationOf(v, lane))
+      std::copy(att, att + grid_.frameSize(), lane.frame.begin());
     else
-      std::fill(frame.begin(), frame.end(), 1.0f);
-    rotate_->adjoint(v, frame.data(), sum.data());
-  }
+      std::fill(lane.frame.begin(), lane.frame.end(), 1.0f);
+    rotate_->adjoint(v, lane.frame.data(), lane.volume);
+  });
   return sum;
 }
 
 std::vector<float> SystemModel::backProjectedWeightsZ() const {
-  std::vector<float> sum(grid_.volumeSize(), 0.0f), frame(grid_.frameSize(), 1.0f);
-  for (int v = 0; v < geometry_.views; ++v) rotate_->adjoint(v, frame.data(), sum.data());
+  std::vector<float> sum(grid_.volumeSize());
+  eachView({}, sum.data(), [&](int v, Lane& lane) {
+    std::fill(lane.frame.begin(), lane.frame.end(), 1.0f);
+    rotate_->adjoint(v, lane.frame.data(), lane.volume);
+  });
   return sum;
 }
 

@@ -51,6 +51,10 @@ struct ModelGrid {
   std::size_t imageSize() const { return static_cast<std::size_t>(n) * static_cast<std::size_t>(slices); }
 };
 
+// Throws std::invalid_argument naming both grids unless the attenuation map is n x n x rows of the
+// projections it is to correct.
+void requireMapFits(const Volume& mu, const ProjectionGeometry&);
+
 // Volumes inside the model are stored z-fastest: u[(y * n + x) * slices + k].
 void toZFastest(const Volume& v, float* u);
 void fromZFastest(const float* u, Volume& v);
@@ -75,8 +79,8 @@ class AttenuateStep {
  public:
   // muZ: the attenuation map (1/cm) z-fastest; voxelMm the voxel size.
   AttenuateStep(const ModelGrid&, const RotateStep&, std::vector<float> muZ, double voxelMm, int views);
-  // frame *= the factors of view v; `factors` is scratch of frameSize() (unused when cached).
-  void apply(int v, float* frame, std::vector<float>& factors) const;
+  // The step: frame *= the factors of view v; `scratch` holds them when they are not kept.
+  void apply(int v, float* frame, std::vector<float>& scratch) const;
   // The factors of view v: the kept ones, or made into scratch.
   const float* factors(int v, std::vector<float>& scratch) const;
   // The factors of view v into out (frameSize()).
@@ -158,7 +162,14 @@ class SystemModel {
   ProjectionStack blankProjections() const { return ProjectionStack::blank(geometry_); }
 
  private:
+  struct Lane;
   std::vector<int> allViews(std::span<const int> views) const;
+  // body(v, lane) for every listed view, the views split over the cores; with `sum`, each lane's
+  // back-projections (into lane.volume) are added into sum, which is overwritten.
+  void eachView(std::span<const int> views, float* sum, const std::function<void(int, Lane&)>& body) const;
+  const float* attenuationOf(int v, Lane&) const;
+  void project(int v, const float* u, Lane&) const;  // lane.image = A_v u (detector layout of the steps)
+  void backProject(int v, Lane&) const;              // lane.volume += A_v^T lane.image
 
   ProjectionGeometry geometry_;
   ModelGrid grid_;
