@@ -207,6 +207,22 @@ TEST(LabWindow, ANewerChangeCancelsTheOlderWorkAndOnlyItsResultIsShown) {
   EXPECT_EQ(shownIterations.size(), 1u);
 }
 
+// Subsets asked for above the views: the engine uses one subset a view, and the progress line
+// and the convergence chart count with the same plan (4 views, 4 iterations: 16 sub-iterations).
+TEST(LabWindow, BuildUpCountsTheSubsetsTheEngineUsesWhenTheyExceedTheViews) {
+  LabWindow lab;
+  for (auto [k, v] : {std::pair{"matrix", "64"}, {"subsets", "10"}, {"views", "4"}, {"iterations", "4"}})
+    ASSERT_EQ(lab.setSetting(k, v), "") << k;
+  ASSERT_TRUE(waitForResult(lab));
+  for (int i = 0; i < 9; ++i) lab.step();
+  ASSERT_TRUE(waitUntil([&] { return lab.shownStep() == 9; }, 20000));
+  EXPECT_TRUE(lab.progressText().contains(QStringLiteral("反復 3 / 4 (サブ反復 9 / 16)"))) << lab.progressText().toStdString();
+  const auto* chart = lab.findChild<lumo::lab::ConvergenceChart*>();
+  ASSERT_TRUE(chart);
+  ASSERT_EQ(chart->points().size(), 9u);
+  EXPECT_DOUBLE_EQ(chart->points().back().iteration, 9.0 / 4);  // a quarter of an iteration a step
+}
+
 TEST(LabWindow, BuildUpTakesOneStepPerViewOrSubIteration) {
   struct Case {
     const char* method;
