@@ -9,6 +9,8 @@ QString regionLabel(const std::string& name) {
       {"basal ganglia", "基底核"},   {"ventricles", "脳室"},       {"white matter", "白質"},
       {"upper ellipse", "上の楕円"}, {"right ventricle", "右脳室"}, {"brain", "脳"},
       {"outer ring", "外周部"},      {"central disc", "中心部"},   {"centre", "中心"},
+      {"water", "水 (バックグラウンド)"}, {"myocardium", "心筋"}, {"blood pool", "心内腔"},
+      {"defect", "欠損"},            {"liver", "肝臓"},           {"soft tissue", "軟部組織"},
   };
   const auto it = names.find(name);
   if (it != names.end()) return QString::fromUtf8(it->second);
