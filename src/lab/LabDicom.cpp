@@ -148,8 +148,8 @@ void LabWindow::backToPhantom() {
 std::string LabWindow::exportDicom(const std::string& what, const std::string& path) {
   if (!result_) return "保存する結果がまだありません";
   const io::ExportText text = dicomText(result_->settings, imported(), importedName_);
-  if (what == "slice") return io::writeSlice(path, result_->slice, text);
-  if (what == "sinogram") return io::writeSinogram(path, shownSinogram(*result_->acquisition), text);
+  if (what == "slice") return io::writeSlice(path, sliceOf(result_->reconstruction.volume), text);
+  if (what == "sinogram") return io::writeSinogram(path, sinogramOf(*result_->acquisition), text);
   return "DICOMで保存できるのは slice と sinogram です";
 }
 

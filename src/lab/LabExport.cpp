@@ -49,14 +49,16 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
     return {};
   }
   if (what == "truth") {
-    const tomo::Image truth = shownSlice(acq.truth());
+    const tomo::Image truth = lab.sliceOf(acq.truth());
     appendImage(out, truth.px, truth.n, truth.n);
   } else if (what == "slice") {
-    appendImage(out, r->slice.px, r->slice.n, r->slice.n);
+    const tomo::Image slice = lab.sliceOf(r->reconstruction.volume);
+    appendImage(out, slice.px, slice.n, slice.n);
   } else if (what == "error") {
-    appendImage(out, r->errorSlice.px, r->errorSlice.n, r->errorSlice.n);
+    const tomo::Image error = lab.sliceOf(r->error);
+    appendImage(out, error.px, error.n, error.n);
   } else if (what == "sinogram") {
-    const tomo::Sinogram s = shownSinogram(acq);
+    const tomo::Sinogram s = lab.sinogramOf(acq);
     appendImage(out, s.counts, s.geometry.bins, s.geometry.views);
   } else if (what == "metrics") {
     out = "iteration,loglikelihood,nrmse,cv,crc\n";

@@ -15,7 +15,7 @@ namespace {
 
 bool isLabVerb(const std::string& v) {
   return v == "set" || v == "run" || v == "play" || v == "step" || v == "export" || v == "compare" || v == "scale" ||
-         v == "load" || v == "row";
+         v == "load" || v == "row" || v == "slice";
 }
 
 std::string joined(const std::vector<std::string>& words) {
@@ -99,6 +99,12 @@ std::string LabScript::execute(const ScriptCommand& c) {
       const long k = std::strtol(c.args[0].c_str(), &end, 10);
       if (c.args[0].empty() || *end || k < 0 || k > 100000) return "row takes a whole number, not '" + c.args[0] + "'";
       if (const std::string message = lab(c)->setSliceRow(int(k)); !message.empty()) return message;
+    } else if (v == "slice") {
+      need(1);
+      char* end = nullptr;
+      const long k = std::strtol(c.args[0].c_str(), &end, 10);
+      if (c.args[0].empty() || *end || k < 0 || k > 100000) return "slice takes a whole number, not '" + c.args[0] + "'";
+      if (const std::string message = lab(c)->setShownSlice(int(k)); !message.empty()) return message;
     } else if (v == "export" && c.args.size() >= 2 && QFileInfo(QString::fromStdString(c.args[1])).suffix().toLower() == "dcm") {
       // export slice|sinogram FILE.dcm: the DICOM NM file.
       if (const std::string message = lab(c)->exportDicom(c.args[0], c.args[1]); !message.empty())
@@ -144,9 +150,9 @@ std::string LabScript::execute(const ScriptCommand& c) {
 
 bool LabScript::waiting(const ScriptCommand* next) {
   if (wait_ == Wait::None) {
-    // An export writes the result of the newest settings, and `compare on` keeps it: both
-    // wait for it.
-    if (next && (next->verb == "export" || next->verb == "compare") && lab_ && lab_->computing() &&
+    // An export writes the result of the newest settings, `compare on` keeps it and `slice`
+    // picks one of its slices: they wait for it.
+    if (next && (next->verb == "export" || next->verb == "compare" || next->verb == "slice") && lab_ && lab_->computing() &&
         !lab_->buildingUp())
       wait_ = Wait::Result;
     if (wait_ == Wait::None) return false;

@@ -169,6 +169,36 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 LabWindow::~LabWindow() { worker_.cancel(); }
 
+// The slices of what is shown: the result's, or before the first result the settings'.
+int LabWindow::shownSlices() const {
+  return result_ ? result_->reconstruction.volume.slices : tomo::effectiveSlices(settings_.slices, settings_.matrix);
+}
+
+int LabWindow::shownSlice() const {
+  const int slices = shownSlices();
+  return slice_ >= 0 && slice_ < slices ? slice_ : (slices - 1) / 2;
+}
+
+std::string LabWindow::setShownSlice(int k) {
+  const int slices = shownSlices();
+  if (k < 0 || k >= slices)
+    return "slice " + std::to_string(k) + " is outside the volume (0 to " + std::to_string(slices - 1) + ")";
+  slice_ = k;
+  showResult();
+  return {};
+}
+
+tomo::Image LabWindow::sliceOf(const tomo::Volume& v) const {
+  if (v.empty()) return {};
+  return v.slice(slice_ >= 0 && slice_ < v.slices ? slice_ : v.centralSlice());
+}
+
+tomo::Sinogram LabWindow::sinogramOf(const tomo::Acquisition& a) const {
+  if (!a.data.consistent()) return {};
+  const int rows = a.data.geometry.rows;
+  return a.data.row(slice_ >= 0 && slice_ < rows ? slice_ : (rows - 1) / 2);
+}
+
 void LabWindow::closeEvent(QCloseEvent* event) {
   timer_.stop();
   worker_.cancel();
@@ -464,10 +494,10 @@ void LabWindow::onFrame(quint64 generation, std::shared_ptr<const LabFrame> fram
   if (buildUp_) progress_ = QStringLiteral("再構成の過程 - ") + progress_;
   progressLine_->setText(progress_);
   if (frame->acquisition && (!result_ || result_->acquisition != frame->acquisition)) {
-    showImage(0, shownSlice(frame->acquisition->truth()));
-    showSinogram(shownSinogram(*frame->acquisition));
+    showImage(0, sliceOf(frame->acquisition->truth()));
+    showSinogram(sinogramOf(*frame->acquisition));
   }
-  showImage(2, frame->partial);
+  showImage(2, sliceOf(frame->partial));
   // The frames are the newest settings' work, whatever the last result was.
   panel(2)->setTitle(QString::fromUtf8(kPanelTitles[2]) + QStringLiteral(" (%1)").arg(methodLabel(settings_)));
   shareRanges();
@@ -558,7 +588,11 @@ void LabWindow::shareRanges() {
 
 void LabWindow::updateTitles() {
   const QString method = result_ ? QStringLiteral(" (%1)").arg(methodLabel(result_->settings)) : QString();
-  panel(2)->setTitle(QString::fromUtf8(kPanelTitles[2]) + method);
+  // In a volume, which slice the pictures show (numbered as the runner's `slice` counts them).
+  const int slices = shownSlices();
+  const QString where = slices > 1 ? QStringLiteral(" - スライス %1 (0 - %2)").arg(shownSlice()).arg(slices - 1) : QString();
+  panel(0)->setTitle(QString::fromUtf8(kPanelTitles[0]) + where);
+  panel(2)->setTitle(QString::fromUtf8(kPanelTitles[2]) + method + where);
   const QString kept = kept_ ? QStringLiteral(" (%1)").arg(methodLabel(kept_->settings)) : QString();
   panel(4)->setTitle(QString::fromUtf8(kPanelTitles[4]) + kept);
   panel(5)->setTitle(QString::fromUtf8(kPanelTitles[5]) + kept);
@@ -577,13 +611,13 @@ draw::ScaleKind LabWindow::scaleKind() const {
 
 void LabWindow::showResult() {
   if (!result_) return;
-  showImage(0, shownSlice(result_->acquisition->truth()));
-  showSinogram(shownSinogram(*result_->acquisition));
-  showImage(2, result_->slice);
-  showImage(3, result_->errorSlice);
+  showImage(0, sliceOf(result_->acquisition->truth()));
+  showSinogram(sinogramOf(*result_->acquisition));
+  showImage(2, sliceOf(result_->reconstruction.volume));
+  showImage(3, sliceOf(result_->error));
   if (kept_) {
-    showImage(4, kept_->slice);
-    showImage(5, kept_->errorSlice);
+    showImage(4, sliceOf(kept_->reconstruction.volume));
+    showImage(5, sliceOf(kept_->error));
   }
   shareRanges();
   updateTitles();
@@ -634,7 +668,7 @@ void LabWindow::updateConvergence() {
   if (result_->fbpReference) convergenceChart_->setFbpReference(result_->fbpReference->nrmse, result_->fbpReference->cv);
 }
 
-int LabWindow::profileSamples() const { return result_ ? result_->slice.n : settings_.matrix; }
+int LabWindow::profileSamples() const { return result_ ? sliceOf(result_->reconstruction.volume).n : settings_.matrix; }
 
 void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
   ImagePanel* p = panel(2);
@@ -648,7 +682,7 @@ void LabWindow::setProfileLine(double x0, double y0, double x1, double y1) {
 
 void LabWindow::setProfileLineMm(double X0, double Y0, double X1, double Y1) {
   lineMm_ = std::array<double, 4>{X0, Y0, X1, Y1};
-  if (result_) showImage(2, result_->slice);  // the panel's line follows
+  if (result_) showImage(2, sliceOf(result_->reconstruction.volume));  // the panel's line follows
   updateProfile();
 }
 
@@ -656,12 +690,12 @@ std::array<double, 4> LabWindow::profileLineMm() const {
   if (lineMm_) return *lineMm_;
   // The central row of the current slice (the panel's: row n / 2), from the centre of its
   // first pixel to its last.
-  const int n = result_ ? result_->slice.n : settings_.matrix;
+  const int n = result_ ? sliceOf(result_->reconstruction.volume).n : settings_.matrix;
   return pixelsToMm(QLineF(0, n / 2, n - 1, n / 2), n, slicePixelMm(n));
 }
 
 double LabWindow::slicePixelMm(int n) const {
-  if (result_ && result_->slice.n == n) return pixelMmOf(result_->slice);
+  if (result_ && sliceOf(result_->reconstruction.volume).n == n) return pixelMmOf(sliceOf(result_->reconstruction.volume));
   return tomo::kFieldOfViewMm / std::max(1, n);
 }
 
@@ -680,18 +714,18 @@ std::vector<float> LabWindow::profileOf(const tomo::Image& im) const {
 
 std::vector<float> LabWindow::sliceProfile() const {
   if (!result_) return {};
-  return profileOf(result_->slice);
+  return profileOf(sliceOf(result_->reconstruction.volume));
 }
 
 std::vector<float> LabWindow::truthProfile() const {
   if (!result_) return {};
   if (!result_->acquisition->hasTruth()) return std::vector<float>(sliceProfile().size(), std::nanf(""));
-  return profileOf(shownSlice(result_->acquisition->truth()));
+  return profileOf(sliceOf(result_->acquisition->truth()));
 }
 
 std::vector<float> LabWindow::keptProfile() const {
   if (!kept_ || !result_) return {};
-  return profileOf(kept_->slice);
+  return profileOf(sliceOf(kept_->reconstruction.volume));
 }
 
 void LabWindow::setComparing(bool on) {

@@ -102,6 +102,16 @@ class LabWindow : public QWidget {
   // Writes the volume of the truth, the result or the error ("truth", "slice", "error") as NIfTI-1.
   std::string exportNifti(const std::string& what, const std::string& path);
 
+  // The slice the pictures, profiles and CSV files show: `slice N` of the runner (0 at the head
+  // end), the central one until one is chosen. setShownSlice refuses a slice outside the
+  // result's volume with a message.
+  std::string setShownSlice(int k);
+  int shownSlice() const;
+  // That slice of a volume (the central one when the volume has fewer slices), and the row of
+  // the data under it.
+  tomo::Image sliceOf(const tomo::Volume& v) const;
+  tomo::Sinogram sinogramOf(const tomo::Acquisition& a) const;
+
   // Pictures for the runner's `frame` and `snap` and for 「画像を保存...」.
   static const std::vector<std::string>& panelNames();
   QImage panelPicture(const std::string& name);  // null for an unknown name
@@ -135,6 +145,7 @@ class LabWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  int shownSlices() const;
   void buildControls(QWidget* host);
   void buildMenu(QMenuBar* bar);
   void showSettingsInControls();
@@ -171,6 +182,7 @@ class LabWindow : public QWidget {
   void saveDicomDialog(const std::string& what);
 
   tomo::Settings settings_;
+  int slice_ = -1;  // the shown slice; -1: the central one
   LabWorker worker_;
   quint64 requestedGeneration_ = 0;
   quint64 shownGeneration_ = 0;

@@ -28,12 +28,6 @@ tomo::Volume difference(const tomo::Volume& a, const tomo::Volume& b) {
 
 }  // namespace
 
-tomo::Image shownSlice(const tomo::Volume& v) { return v.empty() ? tomo::Image{} : v.slice(v.centralSlice()); }
-
-tomo::Sinogram shownSinogram(const tomo::Acquisition& a) {
-  if (!a.data.consistent()) return {};
-  return a.data.row((a.data.geometry.rows - 1) / 2);
-}
 
 LabWorker::LabWorker(QObject* parent) : QObject(parent) {
   static const bool registered = [] {
@@ -158,7 +152,7 @@ void LabWorker::compute(const Request& r) {
     frame->generation = r.generation;
     frame->index = s.index;
     frame->total = s.total;
-    frame->partial = shownSlice(*s.partial);
+    frame->partial = *s.partial;
     frame->acquisition = acq;
     if (iterative && !truth) {
       frame->iteration = plan.iterationsDone(s.index);
@@ -207,8 +201,6 @@ void LabWorker::compute(const Request& r) {
   } else if (!result->reconstruction.history.empty()) {
     result->fbpReference = result->reconstruction.history.front();
   }
-  result->slice = shownSlice(result->reconstruction.volume);
-  result->errorSlice = shownSlice(result->error);
   result->milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   if (stale(r.generation)) return;
   emit resultReady(r.generation, result);

@@ -34,8 +34,6 @@ struct LabResult {
   std::shared_ptr<const tomo::Acquisition> acquisition;
   tomo::Reconstruction reconstruction;  // the volume, kBq/mL
   tomo::Volume error;         // result minus truth
-  // The slice the pictures show (the central one) of the result and of the error.
-  tomo::Image slice, errorSlice;
   tomo::Figures figures;
   // FBP of the same data with the same pre-filter: the convergence plot's flat line.
   std::optional<tomo::IterationRecord> fbpReference;
@@ -47,7 +45,7 @@ struct LabResult {
 struct LabFrame {
   quint64 generation = 0;
   int index = 0, total = 0;   // steps done of all
-  tomo::Image partial;        // the shown slice of the volume so far
+  tomo::Volume partial;       // the volume so far
   std::shared_ptr<const tomo::Acquisition> acquisition;  // set once acquired
   // Figures of the partial slice, once per step, for the growing convergence plot.
   double nrmse = 0, cv = 0;
@@ -109,11 +107,6 @@ class LabWorker : public QObject {
   tomo::Settings acquired_;
   std::shared_ptr<const tomo::Acquisition> imported_;
 };
-
-// The slice the pictures show of a volume (the central one); a blank image for no volume.
-tomo::Image shownSlice(const tomo::Volume& v);
-// The row of the data under the shown slice.
-tomo::Sinogram shownSinogram(const tomo::Acquisition& a);
 
 }  // namespace lumo::lab
 

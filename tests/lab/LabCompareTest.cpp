@@ -63,8 +63,8 @@ TEST(LabCompare, KeptAndCurrentSlicesShareOneColourRangeAndSoDoTheirErrors) {
   EXPECT_TRUE(keptSlice->isVisibleTo(&lab) && keptError->isVisibleTo(&lab));
 
   // Each slice alone would span a range of its own: FBP and OSEM of noisy data never agree.
-  const auto [curLo, curHi] = minMax(current->slice.px);
-  const auto [keptLo, keptHi] = minMax(kept->slice.px);
+  const auto [curLo, curHi] = minMax(lab.sliceOf(current->reconstruction.volume).px);
+  const auto [keptLo, keptHi] = minMax(lab.sliceOf(kept->reconstruction.volume).px);
   ASSERT_NE(curHi, keptHi);
   for (ImagePanel* p : {slice, keptSlice}) {
     SCOPED_TRACE(p->saveName().toStdString());
@@ -73,8 +73,8 @@ TEST(LabCompare, KeptAndCurrentSlicesShareOneColourRangeAndSoDoTheirErrors) {
     EXPECT_DOUBLE_EQ(p->range().hi, std::max(curHi, keptHi));
   }
   // The errors: zero in the middle of one scale that holds the larger error of the two.
-  const double m = std::max(largestMagnitude(current->errorSlice.px), largestMagnitude(kept->errorSlice.px));
-  ASSERT_NE(largestMagnitude(current->errorSlice.px), largestMagnitude(kept->errorSlice.px));
+  const double m = std::max(largestMagnitude(lab.sliceOf(current->error).px), largestMagnitude(lab.sliceOf(kept->error).px));
+  ASSERT_NE(largestMagnitude(lab.sliceOf(current->error).px), largestMagnitude(lab.sliceOf(kept->error).px));
   for (ImagePanel* p : {error, keptError}) {
     SCOPED_TRACE(p->saveName().toStdString());
     EXPECT_DOUBLE_EQ(p->range().lo, -m);
@@ -100,7 +100,7 @@ TEST(LabCompare, KeptAndCurrentSlicesShareOneColourRangeAndSoDoTheirErrors) {
   EXPECT_DOUBLE_EQ(slice->range().lo, curLo);
   EXPECT_DOUBLE_EQ(slice->range().hi, curHi);
   EXPECT_EQ(error->rangeMode(), ImagePanel::RangeMode::Symmetric);
-  EXPECT_DOUBLE_EQ(error->range().hi, largestMagnitude(current->errorSlice.px));
+  EXPECT_DOUBLE_EQ(error->range().hi, largestMagnitude(lab.sliceOf(current->error).px));
 }
 
 // 「比較」 pressed while the first result is still computing keeps that result when it comes.
@@ -164,8 +164,8 @@ TEST(LabCompare, ProfilesOfTwoMatricesLieAlongOneLineInMillimetres) {
   lab.setProfileLineMm(-150, 20, 150, 20);
   lab.setComparing(true);
   set(lab, {{"matrix", "128"}});
-  ASSERT_EQ(lab.keptResult()->slice.n, 64);
-  ASSERT_EQ(lab.result()->slice.n, 128);
+  ASSERT_EQ(lab.sliceOf(lab.keptResult()->reconstruction.volume).n, 64);
+  ASSERT_EQ(lab.sliceOf(lab.result()->reconstruction.volume).n, 128);
   EXPECT_EQ(lab.profileLineMm(), (std::array<double, 4>{-150, 20, 150, 20}));
   EXPECT_DOUBLE_EQ(lab.profileLengthMm(), 300);
 

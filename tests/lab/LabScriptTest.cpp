@@ -44,6 +44,28 @@ TEST(LabScript, RodsSliceIsQuantitativeLikeItsTruth) {
   EXPECT_EQ(sinogram[0].size(), 128u);
 }
 
+// `slice N` picks the slice of a volume that the CSV files (and the pictures) show: the
+// cylinder's truth is water in the slices it covers and air beyond its 20 cm, and the data's row
+// under the slice goes with it.
+TEST(LabScript, SliceChoosesTheSliceOfTheVolumeTheExportsShow) {
+  QTemporaryDir dir;
+  const auto file = [&](const char* name) { return dir.filePath(name).toStdString(); };
+  const auto r = runScript("open Lab; set phantom cylinder; set matrix 64; set slices 64; set method fbp; run; export truth " +
+                           file("central.csv") + "; slice 0; export truth " + file("end.csv") + "; export sinogram " +
+                           file("end-sino.csv") + "; slice 40; export truth " + file("inside.csv") + "; export sinogram " +
+                           file("inside-sino.csv"));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto central = readCsv(QString::fromStdString(file("central.csv")));
+  const auto end = readCsv(QString::fromStdString(file("end.csv")));
+  const auto inside = readCsv(QString::fromStdString(file("inside.csv")));
+  ASSERT_EQ(central.size(), 64u);
+  EXPECT_DOUBLE_EQ(central[32][32], 10.0);  // kBq/mL of water
+  EXPECT_DOUBLE_EQ(inside[32][32], 10.0);   // 40 - 31.5 slices of 6.6 mm: 56 mm from the middle
+  EXPECT_EQ(sum(end), 0.0);                 // slice 0 lies 207 mm toward the head, beyond the cylinder
+  EXPECT_EQ(sum(readCsv(QString::fromStdString(file("end-sino.csv")))), 0.0);
+  EXPECT_GT(sum(readCsv(QString::fromStdString(file("inside-sino.csv")))), 0.0);
+}
+
 TEST(LabScript, FbpMetricsHaveOneLineAndNumbersStayInTheCLocale) {
   QTemporaryDir dir;
   const std::string m = dir.filePath("m.csv").toStdString(), s = dir.filePath("s.csv").toStdString();
@@ -87,6 +109,9 @@ TEST(LabScript, BadSettingsAndCommandsStopWithStatus2AndSayWhy) {
       {"open Lab; frame nowhere x.png", {"nowhere", "slice", "convergence"}},
       {"open Lab; step many", {"step", "many"}},
       {"open Lab; scale blue", {"blue", "rainbow", "grey", "hot"}},
+      {"open Lab; set matrix 64; set slices 8; slice 8", {"slice 8", "0 to 7"}},
+      {"open Lab; set matrix 64; slice 1", {"slice 1", "0 to 0"}},
+      {"open Lab; slice top", {"slice", "top"}},
   };
   for (const Case& c : cases) {
     const auto r = runScript(c.script);

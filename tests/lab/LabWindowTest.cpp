@@ -179,7 +179,7 @@ TEST(LabWindow, EachSettingChangesTheControlAndTheResult) {
     const auto after = lab.result();
     ASSERT_TRUE(after);
     EXPECT_TRUE(same(lumo::tomo::settingValue(after->settings, c.key), c.value)) << c.key;
-    EXPECT_GT(maxDifference(before->slice, after->slice), 0) << c.key;
+    EXPECT_GT(maxDifference(lab.sliceOf(before->reconstruction.volume), lab.sliceOf(after->reconstruction.volume)), 0) << c.key;
     covered.insert(c.key);
   }
   // The acquisition's slices, arc, start, direction and the cardiac defect are read by the
@@ -256,7 +256,7 @@ TEST(LabWindow, BuildUpTakesOneStepPerViewOrSubIteration) {
     EXPECT_EQ(lab.result()->steps, c.steps) << c.method;
     for (int i = 0; i < int(frames.size()); ++i) EXPECT_EQ(frames[i], i + 1) << c.method;
     // The build-up ends where the live computation did.
-    EXPECT_EQ(maxDifference(lab.result()->slice, live->slice), 0) << c.method;
+    EXPECT_EQ(maxDifference(lab.sliceOf(lab.result()->reconstruction.volume), lab.sliceOf(live->reconstruction.volume)), 0) << c.method;
   }
 }
 
@@ -345,7 +345,7 @@ TEST(LabWindow, TheFirstProfileRunsAlongTheMiddleRowThroughThePointSources) {
   for (auto [k, v] : {std::pair{"phantom", "points"}, {"matrix", "64"}, {"views", "32"}, {"method", "fbp"}})
     ASSERT_EQ(lab.setSetting(k, v), "") << k;
   ASSERT_TRUE(waitForResult(lab));
-  const lumo::tomo::Image truth = lumo::lab::shownSlice(lab.result()->acquisition->truth());
+  const lumo::tomo::Image truth = lab.sliceOf(lab.result()->acquisition->truth());
   const std::vector<float> along = lab.truthProfile();
   ASSERT_EQ(along.size(), 64u);
   for (int x = 0; x < 64; ++x) ASSERT_FLOAT_EQ(along[std::size_t(x)], truth.at(x, 32)) << x;
