@@ -78,11 +78,19 @@ void FiguresTable::setFigures(const std::vector<FigureSet>& results, const QStri
     for (const auto& r : f.crc)
       row("crc:" + r.name, QStringLiteral("CRC（%1）").arg(labelOf(r)), 3).values[c] = r.value;
   }
-  // Point sources after the regions, whichever result names them.
+  // The hot spheres' recovery, then the point sources, whichever result names them; the FWHM
+  // across the slices only where a result was a volume.
+  for (std::size_t c = 0; c < columns; ++c)
+    for (const auto& r : results[c].recovery)
+      row("rc:" + r.name, QStringLiteral("回復係数（%1）").arg(labelOf(r)), 3).values[c] = r.value;
   for (std::size_t c = 0; c < columns; ++c)
     for (const auto& p : results[c].fwhmMm)
       row("fwhm_mm:" + p.name, QStringLiteral("FWHM（%1）mm").arg(labelOf(p)), 1).values[c] =
           p.value;
+  for (std::size_t c = 0; c < columns; ++c)
+    for (const auto& p : results[c].axialFwhmMm)
+      if (std::isfinite(p.value))
+        row("fwhm_axial_mm:" + p.name, QStringLiteral("体軸方向 FWHM（%1）mm").arg(labelOf(p)), 1).values[c] = p.value;
 
   clear();
   setColumnCount(static_cast<int>(columns));

@@ -1,6 +1,7 @@
 #pragma once
 // The figures of merit of the lab's result: NRMSE, noise CV, the contrast recovery of each
-// region and the FWHM of each point source, one column per result (two when comparing).
+// region, the recovery coefficient of each hot sphere and the FWHM of each point source (across
+// the slices too, in a volume), one column per result (two when comparing).
 // A figure that cannot be had (imported data have no truth) reads 「なし」.
 #include <QImage>
 #include <QString>
@@ -19,12 +20,14 @@ struct FigureSet {
   };
   double nrmse = 0, cv = 0;
   std::vector<Named> crc;      // per region
-  std::vector<Named> fwhmMm;   // per point source, millimetres
+  std::vector<Named> fwhmMm;       // per point source, millimetres in-plane
   // What this result's missing figures read, e.g. why there are none; "" reads 「なし」.
   QString missing = {};
+  std::vector<Named> recovery = {};     // per hot sphere
+  std::vector<Named> axialFwhmMm = {};  // per point source, millimetres across the slices (NaN: one slice)
 
-  // From the engine's figures (anything with nrmse, cv, crc[i].name/.crc and
-  // fwhm[i].name/.fwhmMm), without this header needing the engine's; `label` names a
+  // From the engine's figures (anything with nrmse, cv, crc[i].name/.crc, recovery[i].name/.rc
+  // and fwhm[i].name/.fwhmMm/.axialFwhmMm), without this header needing the engine's; `label` names a
   // region or point source for the table (std::string -> QString).
   template <class Figures, class Label>
   static FigureSet from(const Figures& f, Label label) {
@@ -32,7 +35,11 @@ struct FigureSet {
     s.nrmse = f.nrmse;
     s.cv = f.cv;
     for (const auto& r : f.crc) s.crc.push_back({r.name, r.crc, label(r.name)});
-    for (const auto& p : f.fwhm) s.fwhmMm.push_back({p.name, p.fwhmMm, label(p.name)});
+    for (const auto& r : f.recovery) s.recovery.push_back({r.name, r.rc, label(r.name)});
+    for (const auto& p : f.fwhm) {
+      s.fwhmMm.push_back({p.name, p.fwhmMm, label(p.name)});
+      s.axialFwhmMm.push_back({p.name, p.axialFwhmMm, label(p.name)});
+    }
     return s;
   }
 };
@@ -44,7 +51,8 @@ class FiguresTable : public QTableWidget {
 
   // One column per result, titled (e.g. 「現在」 and 「比較」, or the methods; a line break
   // in a title splits the header, and is a blank in the CSV). Rows: NRMSE,
-  // ノイズ CV, CRC of each region, FWHM of each point source, in the first result's order
+  // ノイズ CV, CRC of each region, 回復係数 of each hot sphere, FWHM of each point source and,
+  // when a result has one, its FWHM across the slices, in the first result's order
   // and then any the second adds; a figure a result lacks reads its set's `missing` text.
   void setFigures(const std::vector<FigureSet>& results, const QStringList& titles);
   void setFigures(const FigureSet& result, const QString& title = QStringLiteral("値"));
@@ -55,7 +63,7 @@ class FiguresTable : public QTableWidget {
   QString rowLabel(int row) const;
 
   // "figure,<title 1>[,<title 2>]", then one line per row: nrmse, cv, crc:<name>,
-  // fwhm_mm:<name>, with the numbers in full (%.9g); a missing figure is an empty field.
+  // rc:<name>, fwhm_mm:<name>, fwhm_axial_mm:<name>, with the numbers in full (%.9g); a missing figure is an empty field.
   std::string toCsv() const;
   QString saveCsv(const QString& file) const;
 

@@ -274,6 +274,21 @@ TEST(FiguresTable, OneColumnPerResultMissingFiguresReadNaShiAndTheCsvReadsBack) 
   EXPECT_EQ(table.rowLabel(2), QStringLiteral("CRC（基底核）"));
   EXPECT_EQ(table.cellText(1, 0), QStringLiteral("なし (真の分布がありません)"));
   EXPECT_EQ(parseCsv(table.toCsv())[3][0], "crc:hot");
+
+  // A volume's figures: each hot sphere's recovery coefficient, and the FWHM across the slices
+  // of each point, which a one-slice result (NaN) does not add a row for.
+  FigureSet volume{0.2, 0.1, {{"sphere 9.5 mm", 0.3}}, {{"5 cm", 8.5}}, {}, {{"sphere 9.5 mm", 0.42}}, {{"5 cm", 9.25}}};
+  FigureSet flat{0.2, 0.1, {}, {{"5 cm", 8.0}}, {}, {}, {{"5 cm", kNaN}}};
+  table.setFigures({volume, flat}, {QStringLiteral("3-D"), QStringLiteral("2-D")});
+  const std::vector<std::vector<std::string>> rowsOf3d = parseCsv(table.toCsv());
+  ASSERT_EQ(rowsOf3d.size(), 7u);
+  EXPECT_EQ(rowsOf3d[4], (std::vector<std::string>{"rc:sphere 9.5 mm", "0.42", ""}));
+  EXPECT_EQ(rowsOf3d[5], (std::vector<std::string>{"fwhm_mm:5 cm", "8.5", "8"}));
+  EXPECT_EQ(rowsOf3d[6], (std::vector<std::string>{"fwhm_axial_mm:5 cm", "9.25", ""}));
+  EXPECT_EQ(table.rowLabel(3), QStringLiteral("回復係数（sphere 9.5 mm）"));
+  EXPECT_EQ(table.rowLabel(5), QStringLiteral("体軸方向 FWHM（5 cm）mm"));
+  table.setFigures(flat, QStringLiteral("値"));
+  EXPECT_EQ(table.rowCount(), 3);  // NRMSE, CV, FWHM: no row across the slices
   table.clearFigures();
   EXPECT_EQ(table.rowCount(), 0);
   EXPECT_EQ(table.toCsv(), "figure\n");
