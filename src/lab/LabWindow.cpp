@@ -649,6 +649,8 @@ void LabWindow::updateProfile() {
     return;
   }
   const bool truth = result_->acquisition->hasTruth();
+  // Imported data reconstruct in counts; a phantom's acquisition in kBq/mL.
+  profileChart_->setCalibrated(truth);
   profileChart_->setSliceLabel(QStringLiteral("再構成画像 (%1)").arg(methodLabel(result_->settings)));
   profileChart_->setProfiles(sliceProfile(), truth ? truthProfile() : std::vector<float>{}, profileLengthMm());
   profileChart_->setCompared(keptProfile(),

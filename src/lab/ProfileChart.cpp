@@ -24,6 +24,10 @@ QLineSeries* makeSeries(QChart* chart, const QString& name, QColor colour, Qt::P
 
 }  // namespace
 
+void ProfileChart::setCalibrated(bool kBqPerMl) {
+  axisY_->setTitleText(kBqPerMl ? QStringLiteral("放射能濃度 (kBq/mL)") : QStringLiteral("カウント"));
+}
+
 ProfileChart::ProfileChart(QWidget* parent) : LabChart(parent) {
   QChart* c = chart();
   c->setTitle(QStringLiteral("プロファイル"));

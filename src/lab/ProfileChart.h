@@ -28,6 +28,9 @@ class ProfileChart : public LabChart {
   void setCompared(const std::vector<float>& compared, const QString& label = {});
   // The legend entry of the slice (default 「再構成画像」), e.g. 「再構成画像 (OSEM)」.
   void setSliceLabel(const QString& label);
+  // The values' axis: in kBq/mL (a phantom's acquisition, calibrated) or in counts (data from a
+  // camera, which carry no calibration).
+  void setCalibrated(bool kilobecquerelPerMillilitre);
   void clear();
 
   int samples() const { return static_cast<int>(slice_.size()); }

@@ -142,9 +142,16 @@ TEST(LabWindow, ControlsShowTheDeclarationAndAreGreyedExactlyWhenNotRelevant) {
   }
   EXPECT_FALSE(lab.control("collimator")->isEnabled());
   EXPECT_TRUE(lab.control("method")->isEnabled());
+  // A camera's data reconstruct in counts, a phantom's in kBq/mL: the profile's axis says which.
+  const auto* profile = lab.findChild<lumo::lab::ProfileChart*>();
+  ASSERT_TRUE(profile);
+  const auto valueAxisTitle = [&] { return profile->chart()->axes(Qt::Vertical).front()->titleText(); };
+  ASSERT_TRUE(waitForResult(lab));
+  EXPECT_EQ(valueAxisTitle(), QStringLiteral("カウント"));
   lab.backToPhantom();
   EXPECT_TRUE(lab.control("collimator")->isEnabled());
-  waitForResult(lab);
+  ASSERT_TRUE(waitForResult(lab));
+  EXPECT_EQ(valueAxisTitle(), QStringLiteral("放射能濃度 (kBq/mL)"));
 }
 
 TEST(LabWindow, EachSettingChangesTheControlAndTheResult) {
