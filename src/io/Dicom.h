@@ -53,6 +53,7 @@ struct Projections {
   double columnMm = 0, rowMm = 0;  // pixel spacing across and down a projection
   double startDeg = 0, stepDeg = 0; // view v is at startDeg + v * stepDeg (stepDeg > 0: CC)
   double radiusCm = 15;            // mean radius of rotation
+  std::vector<double> radiusMm;    // the radius of each view, in the views' order (a body-contouring orbit)
   int detectors = 1, energyWindows = 1, window = 1;
   std::string windowName;          // e.g. "EM 126-154 keV"
   std::string description;         // series description or patient name, for a title

@@ -346,14 +346,30 @@ Projections read(const std::string& path, const ReadOptions& options) {
     p.rowMm = p.columnMm = 420.0 / *columns;
     p.notes.push_back("画素の大きさがないため視野 42 cm としました");
   }
-  std::vector<double> radial = turn ? numbers(*turn, DCM_RadialPosition) : std::vector<double>{};
-  if (radial.empty())
-    if (DcmItem* item = sequenceItem(ds, DCM_DetectorInformationSequence, 0)) radial = numbers(*item, DCM_RadialPosition);
-  double radiusMm = radial.empty() ? 0 : std::accumulate(radial.begin(), radial.end(), 0.0) / radial.size();
-  if (radiusMm > 10 && radiusMm < 2000) {
-    p.radiusCm = radiusMm / 10;
-  } else {
-    p.notes.push_back("回転半径がないため 15 cm としました");
+  // The radius of each view: a detector's Radial Position holds one value per view of that
+  // detector on a body-contouring orbit, or one for all; the rotation's stands in for a detector
+  // that gives none. The mean is the orbit's radius in the lab's label.
+  std::vector<std::vector<double>> radialOf(detectors);
+  for (int d = 0; d < detectors; ++d) {
+    if (DcmItem* item = sequenceItem(ds, DCM_DetectorInformationSequence, d)) radialOf[d] = numbers(*item, DCM_RadialPosition);
+    if (radialOf[d].empty() && turn) radialOf[d] = numbers(*turn, DCM_RadialPosition);
+  }
+  const auto usable = [](double mm) { return mm > 10 && mm < 2000; };
+  std::vector<double> all;
+  for (const auto& list : radialOf)
+    for (double mm : list)
+      if (usable(mm)) all.push_back(mm);
+  const double radiusMm = all.empty() ? 150.0 : std::accumulate(all.begin(), all.end(), 0.0) / all.size();
+  p.radiusCm = radiusMm / 10;
+  if (all.empty()) p.notes.push_back("回転半径がないため 15 cm としました");
+  std::vector<int> detectorOf(frames, 0);
+  for (int d = 0; d < detectors; ++d)
+    for (long f : ofDetector[d]) detectorOf[f] = d;
+  for (int i = 0; i < total; ++i) {
+    const long f = placed[i].frame;
+    const std::vector<double>& list = radialOf[detectorOf[f]];
+    const std::size_t k = std::size_t(view[f] - 1);
+    p.radiusMm.push_back(list.size() == perDetector && usable(list[k]) ? list[k] : radiusMm);
   }
   if (DcmItem* item = sequenceItem(ds, DCM_EnergyWindowInformationSequence, options.window - 1)) {
     p.windowName = text(*item, DCM_EnergyWindowName);
@@ -403,6 +419,7 @@ tomo::Sinogram sinogramOfRow(const Projections& p, int row) {
   row = std::clamp(row, 0, p.rows - 1);
   s.geometry = tomo::ProjectionGeometry::circular(p.views, 1, p.columns, p.columnMm, p.rowMm > 0 ? p.rowMm : p.columnMm,
                                                   p.startDeg, p.stepDeg, p.radiusCm * 10.0);
+  if (p.radiusMm.size() == std::size_t(p.views)) s.geometry.radiusMm = p.radiusMm;
   s.counts.resize(std::size_t(p.views) * p.columns);
   for (int v = 0; v < p.views; ++v)
     std::copy_n(p.counts.begin() + (std::size_t(v) * p.rows + row) * p.columns, p.columns,

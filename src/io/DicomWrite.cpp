@@ -252,7 +252,14 @@ std::string writeSinogram(const std::string& path, const tomo::Sinogram& s, cons
   double start = std::fmod(g.startDeg, 360.0);
   if (start < 0) start += 360;
   double step = std::fabs(g.stepDeg);
-  std::string radius = decimal(g.meanRadiusMm());
+  // One Radial Position per view on a body-contouring orbit, one for all on a circle.
+  const bool circle = std::all_of(g.radiusMm.begin(), g.radiusMm.end(), [&](double r) { return r == g.radiusMm.front(); });
+  std::string radius = decimal(circle ? g.meanRadiusMm() : g.radiusMm.front());
+  if (!circle)
+    for (std::size_t v = 1; v < g.radiusMm.size(); ++v) {
+      radius += '\\';
+      radius += decimal(g.radiusMm[v]);
+    }
   DcmItem* detector = nullptr;
   ok &= ds.findOrCreateSequenceItem(DCM_DetectorInformationSequence, detector, -2).good();
   if (detector) {

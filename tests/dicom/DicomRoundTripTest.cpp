@@ -77,17 +77,20 @@ TEST(DicomRoundTrip, PydicomReadsOurFiles) {
 // left empty for a phantom that is not a head; a head phantom has none).
 TEST(DicomRoundTrip, DciodvfyFindsNoError) {
   tomo::Sinogram s = test::blobSinogram(120, 128, false, 0, 360);
+  tomo::Sinogram orbit = s;  // body-contouring: a radius per view
+  for (std::size_t v = 0; v < orbit.geometry.radiusMm.size(); ++v) orbit.geometry.radiusMm[v] = 140 + double(v % 30);
   tomo::Image slice = test::rampSlice(128, -1.0f, 40.0f);
   struct File {
     std::string name, bodyPart;
     bool isSlice;
-  } files[] = {{"v-sinogram.dcm", "", false}, {"v-slice.dcm", "", true}, {"v-head-slice.dcm", "HEAD", true},
-               {"v-head-sinogram.dcm", "HEAD", false}};
+    const tomo::Sinogram* sinogram;
+  } files[] = {{"v-sinogram.dcm", "", false, &s}, {"v-slice.dcm", "", true, &s}, {"v-head-slice.dcm", "HEAD", true, &s},
+               {"v-head-sinogram.dcm", "HEAD", false, &s}, {"v-orbit-sinogram.dcm", "HEAD", false, &orbit}};
   for (const File& f : files) {
     SCOPED_TRACE(f.name);
     std::string path = scratch(f.name).string();
     io::ExportText text{"LUMO rods OSEM 4x10", "phantom=rods method=osem", f.bodyPart};
-    ASSERT_EQ(f.isSlice ? io::writeSlice(path, slice, text) : io::writeSinogram(path, s, text), "");
+    ASSERT_EQ(f.isSlice ? io::writeSlice(path, slice, text) : io::writeSinogram(path, *f.sinogram, text), "");
     test::Run run = test::runProgram("dciodvfy", {QString::fromStdString(path)});
     std::cout << "dciodvfy " << f.name << ":\n" << run.output;
     ASSERT_NE(run.output.find("NMImage"), std::string::npos) << "dciodvfy did not recognise the NM image: " << run.output;
@@ -97,6 +100,40 @@ TEST(DicomRoundTrip, DciodvfyFindsNoError) {
       EXPECT_EQ(run.output.find("Warning"), std::string::npos) << run.output;
     }
   }
+}
+
+// A body-contouring orbit: each view's radius is written (one Radial Position per view) and read
+// back onto the same view, also when the camera turns clockwise; a circle keeps one value.
+TEST(DicomRoundTrip, EachViewKeepsItsRadius) {
+  for (double arc : {360.0, -360.0}) {
+    SCOPED_TRACE(arc);
+    tomo::Sinogram s = test::blobSinogram(12, 64, true, 30, arc);
+    for (int v = 0; v < 12; ++v) s.geometry.radiusMm[std::size_t(v)] = 150 + 10 * v;  // an ellipse's orbit, roughly
+    const std::string path = scratch("orbit.dcm").string();
+    ASSERT_EQ(io::writeSinogram(path, s, {}), "");
+    const io::ReadResult r = io::readProjections(path);
+    ASSERT_EQ(r.error, "");
+    const tomo::Sinogram back = io::sinogramOfRow(*r.projections, 0);
+    ASSERT_EQ(back.geometry.radiusMm.size(), 12u);
+    for (int v = 0; v < 12; ++v) {
+      // The same angle on both sides (the reader may start the views elsewhere on the circle).
+      const double angle = std::fmod(back.geometry.angleDeg(v) + 720.0, 360.0);
+      int w = 0;
+      while (w < 12 && std::fabs(std::fmod(s.geometry.angleDeg(w) + 720.0, 360.0) - angle) > 1e-6) ++w;
+      ASSERT_LT(w, 12) << "view " << v << " at " << angle;
+      EXPECT_NEAR(back.geometry.radius(v), s.geometry.radius(w), 1e-6) << v;
+    }
+    EXPECT_NEAR(r.projections->radiusCm, 20.5, 1e-9);  // the mean, for the label
+  }
+  const std::string circle = scratch("circle.dcm").string();
+  ASSERT_EQ(io::writeSinogram(circle, test::blobSinogram(12, 64, true), {}), "");
+  DcmFileFormat f;
+  ASSERT_TRUE(f.loadFile(circle.c_str()).good());
+  DcmItem* detector = nullptr;
+  ASSERT_TRUE(f.getDataset()->findAndGetSequenceItem(DCM_DetectorInformationSequence, detector, 0).good());
+  DcmElement* radial = nullptr;
+  ASSERT_TRUE(detector->findAndGetElement(DCM_RadialPosition, radial).good());
+  EXPECT_EQ(radial->getVM(), 1u);
 }
 
 // Every file gets its own UIDs.

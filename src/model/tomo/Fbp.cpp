@@ -112,9 +112,7 @@ void backprojectViews(const ProjectionGeometry& g, const std::vector<float>& fil
     for (int line = lines * lane / lanes; line < lines * (lane + 1) / lanes; ++line) {
       const int k = line / n, y = line % n;
       const double Y = c - y;
-      const double w = std::sqrt(std::max(0.0, c * c - Y * Y));
-      const int xa = std::max(0, static_cast<int>(std::ceil(c - w - 1e-9)));
-      const int xb = std::min(n, static_cast<int>(std::floor(c + w + 1e-9)) + 1);
+      const auto [xa, xb] = fieldColumns(n, y);
       float* row = acc.v.data() + acc.index(0, y, k);
       for (int i = 0; i < last - first; ++i) {
         const float* q = filtered.data() + (sz(first + i) * sz(rows) + sz(k)) * sz(n);

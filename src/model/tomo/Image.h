@@ -7,7 +7,10 @@
 //   X = (x - c) * pixelMm,  Y = (c - y) * pixelMm,  c = (n - 1) / 2.
 // The field of view is 420 mm across at every matrix (pixelMm = 420 / n). Reconstructions are
 // confined to the inscribed circle of the field (pixels with (x - c)^2 + (y - c)^2 <= c^2).
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace lumo::tomo {
@@ -29,11 +32,22 @@ struct Image {
   float at(int x, int y) const { return px[static_cast<std::size_t>(y) * static_cast<std::size_t>(n) + static_cast<std::size_t>(x)]; }
 };
 
+// The field of view, the one test of the engine: the columns [first, last) of row y of an n x n
+// grid whose centres lie in the circle of radius c = (n - 1) / 2 about the centre. The system
+// model's depth planes (rows of the turned grid), FBP's rows, the iterations' mask and the
+// figures all read it.
+inline std::pair<int, int> fieldColumns(int n, int y) {
+  const double c = (n - 1) / 2.0, s = c - y;
+  const double w = std::sqrt(std::max(0.0, c * c - s * s));
+  const int first = std::max(0, static_cast<int>(std::ceil(c - w - 1e-9)));
+  const int last = std::min(n, static_cast<int>(std::floor(c + w + 1e-9)) + 1);
+  return {first, std::max(first, last)};
+}
+
 // True where pixel (x, y) lies in the circle a reconstruction covers.
 inline bool insideField(int n, int x, int y) {
-  const double c = (n - 1) / 2.0;
-  const double dx = x - c, dy = y - c;
-  return dx * dx + dy * dy <= c * c;
+  const auto [first, last] = fieldColumns(n, y);
+  return x >= first && x < last;
 }
 
 }  // namespace lumo::tomo

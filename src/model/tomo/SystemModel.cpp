@@ -243,16 +243,10 @@ std::pair<int, int> chunk(int lane, int lanes, int count) {
   return {static_cast<int>(a), static_cast<int>(b)};
 }
 
+// The bins of each depth plane inside the field: a plane is a row of the turned grid.
 std::vector<std::pair<int, int>> fieldSpans(int n) {
   std::vector<std::pair<int, int>> span(sz(n));
-  const double c = (n - 1) / 2.0;
-  for (int j = 0; j < n; ++j) {
-    const double s = c - j;
-    const double w = std::sqrt(std::max(0.0, c * c - s * s));
-    const int first = std::max(0, static_cast<int>(std::ceil(c - w - 1e-9)));
-    const int last = std::min(n, static_cast<int>(std::floor(c + w + 1e-9)) + 1);
-    span[sz(j)] = {first, std::max(first, last)};
-  }
+  for (int j = 0; j < n; ++j) span[sz(j)] = fieldColumns(n, j);
   return span;
 }
 
