@@ -49,16 +49,13 @@ std::string writeSinogram(const std::string& path, const tomo::Sinogram& sinogra
 
 // The projections of one energy window, all detectors merged into one rotation in angle order.
 struct Projections {
-  int columns = 0, rows = 0, views = 0;
-  double columnMm = 0, rowMm = 0;  // pixel spacing across and down a projection
-  double startDeg = 0, stepDeg = 0; // view v is at startDeg + v * stepDeg (stepDeg > 0: CC)
-  double radiusCm = 15;            // mean radius of rotation
-  std::vector<double> radiusMm;    // the radius of each view, in the views' order (a body-contouring orbit)
+  // Every view and row with the one geometry: bins = the file's columns, rows its rows, the
+  // pixel spacing, view v at startDeg + v * stepDeg (stepDeg > 0: CC), a radius per view.
+  tomo::ProjectionStack stack;
   int detectors = 1, energyWindows = 1, window = 1;
   std::string windowName;          // e.g. "EM 126-154 keV"
   std::string description;         // series description or patient name, for a title
   std::vector<std::string> notes;  // assumptions made for attributes the file left out (Japanese)
-  std::vector<float> counts;       // counts[(v * rows + r) * columns + c]
 };
 
 struct ReadOptions {
@@ -74,6 +71,6 @@ ReadResult readProjections(const std::string& path, const ReadOptions& options =
 
 // The sinogram of one projection row (0 at the top of each frame); row is clamped to the frames.
 tomo::Sinogram sinogramOfRow(const Projections& projections, int row);
-inline int centreRow(const Projections& p) { return p.rows / 2; }
+inline int centreRow(const Projections& p) { return p.stack.geometry.rows / 2; }
 
 }  // namespace lumo::io

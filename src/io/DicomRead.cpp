@@ -338,12 +338,13 @@ Projections read(const std::string& path, const ReadOptions& options) {
   if (total * *step > 360 + tolerance) throw Failure{"投影の角度が 360 度を超えています"};
 
   // Sizes, radius and names.
+  double rowMm = 0, columnMm = 0;
   std::vector<double> spacing = numbers(ds, DCM_PixelSpacing);
   if (spacing.size() == 2 && spacing[0] > 0.05 && spacing[1] > 0.05 && spacing[0] < 100 && spacing[1] < 100) {
-    p.rowMm = spacing[0];
-    p.columnMm = spacing[1];
+    rowMm = spacing[0];
+    columnMm = spacing[1];
   } else {
-    p.rowMm = p.columnMm = 420.0 / *columns;
+    rowMm = columnMm = 420.0 / *columns;
     p.notes.push_back("画素の大きさがないため視野 42 cm としました");
   }
   // The radius of each view: a detector's Radial Position holds one value per view of that
@@ -360,16 +361,16 @@ Projections read(const std::string& path, const ReadOptions& options) {
     for (double mm : list)
       if (usable(mm)) all.push_back(mm);
   const double radiusMm = all.empty() ? 150.0 : std::accumulate(all.begin(), all.end(), 0.0) / all.size();
-  p.radiusCm = radiusMm / 10;
   if (all.empty()) p.notes.push_back("回転半径がないため 15 cm としました");
   std::vector<int> detectorOf(frames, 0);
   for (int d = 0; d < detectors; ++d)
     for (long f : ofDetector[d]) detectorOf[f] = d;
+  std::vector<double> radii;
   for (int i = 0; i < total; ++i) {
     const long f = placed[i].frame;
     const std::vector<double>& list = radialOf[detectorOf[f]];
     const std::size_t k = std::size_t(view[f] - 1);
-    p.radiusMm.push_back(list.size() == perDetector && usable(list[k]) ? list[k] : radiusMm);
+    radii.push_back(list.size() == perDetector && usable(list[k]) ? list[k] : radiusMm);
   }
   if (DcmItem* item = sequenceItem(ds, DCM_EnergyWindowInformationSequence, options.window - 1)) {
     p.windowName = text(*item, DCM_EnergyWindowName);
@@ -384,18 +385,16 @@ Projections read(const std::string& path, const ReadOptions& options) {
   p.description = text(ds, DCM_SeriesDescription);
   if (p.description.empty()) p.description = text(ds, DCM_PatientName);
 
-  p.columns = *columns;
-  p.rows = *rows;
-  p.views = total;
   p.detectors = detectors;
   p.energyWindows = windows;
   p.window = options.window;
-  p.startDeg = std::fmod(*start, 360.0) + (*start < 0 ? 360 : 0);
-  p.stepDeg = sign * *step;
+  tomo::ProjectionGeometry g = tomo::ProjectionGeometry::circular(
+      total, *rows, *columns, columnMm, rowMm, std::fmod(*start, 360.0) + (*start < 0 ? 360 : 0), sign * *step, radiusMm);
+  g.radiusMm = radii;
+  p.stack = tomo::ProjectionStack::blank(g);
   const std::size_t framePixels = std::size_t(*rows) * *columns;
-  p.counts.resize(framePixels * total);
   for (int i = 0; i < total; ++i)
-    std::copy_n(values.begin() + placed[i].frame * framePixels, framePixels, p.counts.begin() + i * framePixels);
+    std::copy_n(values.begin() + placed[i].frame * framePixels, framePixels, p.stack.counts.begin() + i * framePixels);
   return p;
 }
 
@@ -414,17 +413,8 @@ ReadResult readProjections(const std::string& path, const ReadOptions& options) 
 }
 
 tomo::Sinogram sinogramOfRow(const Projections& p, int row) {
-  tomo::Sinogram s;
-  if (p.rows <= 0 || p.columns <= 0) return s;
-  row = std::clamp(row, 0, p.rows - 1);
-  s.geometry = tomo::ProjectionGeometry::circular(p.views, 1, p.columns, p.columnMm, p.rowMm > 0 ? p.rowMm : p.columnMm,
-                                                  p.startDeg, p.stepDeg, p.radiusCm * 10.0);
-  if (p.radiusMm.size() == std::size_t(p.views)) s.geometry.radiusMm = p.radiusMm;
-  s.counts.resize(std::size_t(p.views) * p.columns);
-  for (int v = 0; v < p.views; ++v)
-    std::copy_n(p.counts.begin() + (std::size_t(v) * p.rows + row) * p.columns, p.columns,
-                s.counts.begin() + std::size_t(v) * p.columns);
-  return s;
+  if (!p.stack.consistent()) return {};
+  return p.stack.row(std::clamp(row, 0, p.stack.geometry.rows - 1));
 }
 
 }  // namespace lumo::io

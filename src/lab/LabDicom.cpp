@@ -91,13 +91,14 @@ void LabWindow::showImportedState() {
   dicomBox_->setVisible(imported());
   if (!imported()) return;
   const io::Projections& p = *projections_;
+  const tomo::ProjectionGeometry& g = p.stack.geometry;
   QString info = QStringLiteral("%1\n%2 方向 (%3 度刻み、%4)、%5 x %6、検出器 %7")
                      .arg(importedName_)
-                     .arg(p.views)
-                     .arg(std::abs(p.stepDeg), 0, 'g', 4)
-                     .arg(p.stepDeg < 0 ? QStringLiteral("時計回り") : QStringLiteral("反時計回り"))
-                     .arg(p.columns)
-                     .arg(p.rows)
+                     .arg(g.views)
+                     .arg(std::abs(g.stepDeg), 0, 'g', 4)
+                     .arg(g.stepDeg < 0 ? QStringLiteral("時計回り") : QStringLiteral("反時計回り"))
+                     .arg(g.bins)
+                     .arg(g.rows)
                      .arg(p.detectors);
   if (!p.windowName.empty())
     info += QStringLiteral("\nエネルギーウィンドウ: ") + QString::fromStdString(p.windowName);
@@ -105,9 +106,9 @@ void LabWindow::showImportedState() {
   dicomLabel_->setText(info);
   const bool was = updatingControls_;
   updatingControls_ = true;
-  rowBox_->setRange(0, p.rows - 1);
+  rowBox_->setRange(0, g.rows - 1);
   rowBox_->setValue(row_);
-  rowBox_->setEnabled(p.rows > 1);
+  rowBox_->setEnabled(g.rows > 1);
   updatingControls_ = was;
 }
 
@@ -124,8 +125,8 @@ std::string LabWindow::openDicom(const std::string& path) {
 
 std::string LabWindow::setSliceRow(int row) {
   if (!projections_) return "no DICOM data is open";
-  if (row < 0 || row >= projections_->rows)
-    return "row " + std::to_string(row) + " is outside the projections (0 to " + std::to_string(projections_->rows - 1) + ")";
+  if (row < 0 || row >= projections_->stack.geometry.rows)
+    return "row " + std::to_string(row) + " is outside the projections (0 to " + std::to_string(projections_->stack.geometry.rows - 1) + ")";
   row_ = row;
   auto data = std::make_shared<tomo::Acquisition>();
   data->data = io::sinogramOfRow(*projections_, row_);

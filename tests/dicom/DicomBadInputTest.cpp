@@ -143,11 +143,11 @@ TEST(DicomBadInput, MissingTypeTwoAttributesAreTolerated) {
   io::ReadResult r = io::readProjections(path);
   ASSERT_EQ(r.error, "");
   const io::Projections& p = *r.projections;
-  EXPECT_EQ(p.views, 60);
-  EXPECT_DOUBLE_EQ(p.stepDeg, 6.0);
-  EXPECT_DOUBLE_EQ(p.startDeg, 0.0);
-  EXPECT_DOUBLE_EQ(p.columnMm, 420.0 / 64);
-  EXPECT_DOUBLE_EQ(p.radiusCm, 15.0);
+  EXPECT_EQ(p.stack.geometry.views, 60);
+  EXPECT_DOUBLE_EQ(p.stack.geometry.stepDeg, 6.0);
+  EXPECT_DOUBLE_EQ(p.stack.geometry.startDeg, 0.0);
+  EXPECT_DOUBLE_EQ(p.stack.geometry.binMm, 420.0 / 64);
+  EXPECT_DOUBLE_EQ(p.stack.geometry.meanRadiusMm(), 150.0);
   EXPECT_EQ(p.description, "LUMO^PHANTOM");
   EXPECT_EQ(io::sinogramOfRow(p, 0).counts, test::blobSinogram(60, 64, true).counts);
   std::vector<std::string> expected = {"開始角度がないため 0 度としました", "角度の刻みがないため 360 度を等分しました",

@@ -17,8 +17,8 @@ void expectSound(const io::ReadResult& r) {
   if (r.projections) {
     const io::Projections& p = *r.projections;
     EXPECT_TRUE(r.error.empty());
-    EXPECT_GE(p.views, 4);
-    EXPECT_EQ(p.counts.size(), std::size_t(p.views) * p.rows * p.columns);
+    EXPECT_GE(p.stack.geometry.views, 4);
+    EXPECT_TRUE(p.stack.consistent());
     tomo::Sinogram s = io::sinogramOfRow(p, io::centreRow(p));
     EXPECT_EQ(s.counts.size(), s.geometry.size());
   } else {

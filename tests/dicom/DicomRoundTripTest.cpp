@@ -34,8 +34,8 @@ TEST(DicomRoundTrip, SinogramComesBackAsWritten) {
     io::ReadResult r = io::readProjections(path);
     ASSERT_EQ(r.error, "");
     const io::Projections& p = *r.projections;
-    EXPECT_EQ(p.rows, 1);
-    EXPECT_EQ(p.columns, c.bins);
+    EXPECT_EQ(p.stack.geometry.rows, 1);
+    EXPECT_EQ(p.stack.geometry.bins, c.bins);
     EXPECT_TRUE(p.notes.empty()) << p.notes.front();
     EXPECT_EQ(p.description, "LUMO test");
     tomo::Sinogram back = io::sinogramOfRow(p, io::centreRow(p));
@@ -123,7 +123,7 @@ TEST(DicomRoundTrip, EachViewKeepsItsRadius) {
       ASSERT_LT(w, 12) << "view " << v << " at " << angle;
       EXPECT_NEAR(back.geometry.radius(v), s.geometry.radius(w), 1e-6) << v;
     }
-    EXPECT_NEAR(r.projections->radiusCm, 20.5, 1e-9);  // the mean, for the label
+    EXPECT_NEAR(r.projections->stack.geometry.meanRadiusMm(), 205, 1e-9);  // the mean, for the label
   }
   const std::string circle = scratch("circle.dcm").string();
   ASSERT_EQ(io::writeSinogram(circle, test::blobSinogram(12, 64, true), {}), "");

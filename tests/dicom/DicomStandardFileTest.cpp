@@ -26,12 +26,12 @@ TEST(DicomStandardFile, DualHeadClockwiseFileGivesTheLabsSinogram) {
   EXPECT_EQ(p.detectors, 2);
   EXPECT_EQ(p.energyWindows, 2);
   EXPECT_EQ(p.windowName, "EM 126-154 keV");
-  EXPECT_EQ(p.rows, 5);
+  EXPECT_EQ(p.stack.geometry.rows, 5);
   EXPECT_EQ(io::centreRow(p), 2);
-  EXPECT_EQ(p.views, views);
-  EXPECT_DOUBLE_EQ(p.startDeg, 0);
-  EXPECT_DOUBLE_EQ(p.stepDeg, -6);  // clockwise
-  EXPECT_DOUBLE_EQ(p.radiusCm, 20);
+  EXPECT_EQ(p.stack.geometry.views, views);
+  EXPECT_DOUBLE_EQ(p.stack.geometry.startDeg, 0);
+  EXPECT_DOUBLE_EQ(p.stack.geometry.stepDeg, -6);  // clockwise
+  EXPECT_DOUBLE_EQ(p.stack.geometry.meanRadiusMm(), 200);
   EXPECT_TRUE(p.notes.empty());
   tomo::Sinogram s = io::sinogramOfRow(p, io::centreRow(p));
   // View i is at -6 i degrees, which is the lab's view (views - i) % views.

@@ -20,8 +20,11 @@ TEST(LabLabels, EveryRegionAndPointOfEveryPhantomHasAJapaneseName) {
         const QString label = lab::regionLabel(name);
         EXPECT_NE(label, QString::fromStdString(name)) << info.choices[k] << ": " << name;
         // A label keeps the numbers of its name (a sphere's or a rod's size, a point's distance).
-        for (char c : name)
-          if (c >= '0' && c <= '9') EXPECT_TRUE(label.contains(QChar(c))) << name;
+        for (char c : name) {
+          if (c >= '0' && c <= '9') {
+            EXPECT_TRUE(label.contains(QChar(c))) << name;
+          }
+        }
       }
     }
   }
