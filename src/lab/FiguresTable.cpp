@@ -75,6 +75,7 @@ void FiguresTable::setFigures(const std::vector<FigureSet>& results, const QStri
     const FigureSet& f = results[c];
     row("nrmse", {}, 3).values[c] = f.nrmse;
     row("cv", {}, 3).values[c] = f.cv;
+    if (std::isfinite(f.scatterFraction)) row("scatter_fraction", QStringLiteral("散乱線含有率"), 3).values[c] = f.scatterFraction;
     for (const auto& r : f.crc)
       row("crc:" + r.name, QStringLiteral("CRC（%1）").arg(labelOf(r)), 3).values[c] = r.value;
   }

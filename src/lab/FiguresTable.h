@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QString>
 #include <QTableWidget>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct FigureSet {
   QString missing = {};
   std::vector<Named> recovery = {};     // per hot sphere
   std::vector<Named> axialFwhmMm = {};  // per point source, millimetres across the slices (NaN: one slice)
+  double scatterFraction = std::numeric_limits<double>::quiet_NaN();  // of the data; NaN: no scatter
 
   // From the engine's figures (anything with nrmse, cv, crc[i].name/.crc, recovery[i].name/.rc
   // and fwhm[i].name/.fwhmMm/.axialFwhmMm), without this header needing the engine's; `label` names a
@@ -51,7 +53,7 @@ class FiguresTable : public QTableWidget {
 
   // One column per result, titled (e.g. 「現在」 and 「比較」, or the methods; a line break
   // in a title splits the header, and is a blank in the CSV). Rows: NRMSE,
-  // ノイズ CV, CRC of each region, 回復係数 of each hot sphere, FWHM of each point source and,
+  // ノイズ CV, 散乱線含有率 when the data have scatter, CRC of each region, 回復係数 of each hot sphere, FWHM of each point source and,
   // when a result has one, its FWHM across the slices, in the first result's order
   // and then any the second adds; a figure a result lacks reads its set's `missing` text.
   void setFigures(const std::vector<FigureSet>& results, const QStringList& titles);
@@ -63,7 +65,7 @@ class FiguresTable : public QTableWidget {
   QString rowLabel(int row) const;
 
   // "figure,<title 1>[,<title 2>]", then one line per row: nrmse, cv, crc:<name>,
-  // rc:<name>, fwhm_mm:<name>, fwhm_axial_mm:<name>, with the numbers in full (%.9g); a missing figure is an empty field.
+  // scatter_fraction, rc:<name>, fwhm_mm:<name>, fwhm_axial_mm:<name>, with the numbers in full (%.9g); a missing figure is an empty field.
   std::string toCsv() const;
   QString saveCsv(const QString& file) const;
 

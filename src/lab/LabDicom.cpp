@@ -150,7 +150,7 @@ std::string LabWindow::exportDicom(const std::string& what, const std::string& p
   if (!result_) return "保存する結果がまだありません";
   const io::ExportText text = dicomText(result_->settings, imported(), importedName_);
   if (what == "slice") return io::writeSlice(path, sliceOf(result_->reconstruction.volume), text);
-  if (what == "sinogram") return io::writeSinogram(path, sinogramOf(*result_->acquisition), text);
+  if (what == "sinogram") return io::writeSinogram(path, sinogramOf(result_->acquisition->data), text);
   return "DICOMで保存できるのは slice と sinogram です";
 }
 

@@ -25,16 +25,18 @@ void appendImage(std::string& out, const std::vector<float>& px, int width, int 
 }  // namespace
 
 const std::vector<std::string>& csvKinds() {
-  static const std::vector<std::string> kinds = {"truth",   "sinogram",    "slice",  "error",
-                                                 "metrics", "convergence", "profile", "figures"};
+  static const std::vector<std::string> kinds = {"truth",   "sinogram",    "slice",   "error",    "metrics",
+                                                 "convergence", "profile", "figures", "spectrum", "scatter",
+                                                 "window lower", "window upper", "window compton"};
   return kinds;
 }
 
 std::string csvText(const LabWindow& lab, const std::string& what, QString* error) {
   const auto& kinds = csvKinds();
   if (std::find(kinds.begin(), kinds.end(), what) == kinds.end()) {
-    if (error) *error = QStringLiteral("unknown export '%1' (truth, sinogram, slice, error, metrics, convergence, profile, figures)")
-                            .arg(QString::fromStdString(what));
+    std::string all;
+    for (const std::string& k : kinds) all += (all.empty() ? "" : ", ") + k;
+    if (error) *error = QStringLiteral("unknown export '%1' (%2)").arg(QString::fromStdString(what), QString::fromStdString(all));
     return {};
   }
   const std::shared_ptr<const LabResult> r = lab.result();
@@ -44,8 +46,13 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
   }
   std::string out;
   const tomo::Acquisition& acq = *r->acquisition;
-  if ((what == "truth" || what == "error") && !acq.hasTruth()) {
+  if ((what == "truth" || what == "error" || what == "scatter") && !acq.hasTruth()) {
     if (error) *error = QStringLiteral("imported data have no truth, so no '%1'").arg(QString::fromStdString(what));
+    return {};
+  }
+  const bool windowed = what == "spectrum" || what == "scatter" || what.rfind("window ", 0) == 0;
+  if (windowed && !acq.hasWindows()) {
+    if (error) *error = QStringLiteral("the data have no energy windows (set scatter on), so no '%1'").arg(QString::fromStdString(what));
     return {};
   }
   if (what == "truth") {
@@ -58,7 +65,7 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
     const tomo::Image error = lab.sliceOf(r->error);
     appendImage(out, error.px, error.n, error.n);
   } else if (what == "sinogram") {
-    const tomo::Sinogram s = lab.sinogramOf(acq);
+    const tomo::Sinogram s = lab.sinogramOf(acq.data);
     appendImage(out, s.counts, s.geometry.bins, s.geometry.views);
   } else if (what == "metrics") {
     out = "iteration,loglikelihood,nrmse,cv,crc\n";
@@ -83,6 +90,21 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
     }
   } else if (what == "figures") {
     out = lab.figuresCsv();  // the table as shown, one column per result
+  } else if (what == "spectrum") {
+    // Expected counts per keV from 50 to 170 keV, every half keV.
+    out = "kev,counts\n";
+    std::vector<double> keV;
+    for (int i = 0; i <= 240; ++i) keV.push_back(50 + 0.5 * i);
+    const std::vector<double> counts = tomo::spectrumCounts(acq, keV);
+    for (std::size_t i = 0; i < keV.size(); ++i) out += csvNumber(keV[i]) + ',' + csvNumber(counts[i]) + '\n';
+  } else {
+    // The true scatter in the photopeak window, or a window's counts, of the shown slice's row.
+    const tomo::ProjectionStack& p = what == "scatter"       ? acq.scatter
+                                     : what == "window lower" ? acq.lower
+                                     : what == "window upper" ? acq.upper
+                                                              : acq.compton;
+    const tomo::Sinogram s = lab.sinogramOf(p);
+    appendImage(out, s.counts, s.geometry.bins, s.geometry.views);
   }
   return out;
 }

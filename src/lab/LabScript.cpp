@@ -113,6 +113,11 @@ std::string LabScript::execute(const ScriptCommand& c) {
       // export truth|slice|error FILE.nii: the whole volume as NIfTI-1 floats in kBq/mL.
       if (const std::string message = lab(c)->exportNifti(c.args[0], c.args[1]); !message.empty())
         return message + " in '" + c.line + "'";
+    } else if (v == "export" && !c.args.empty() && c.args[0] == "window") {
+      // export window lower|upper|compton FILE.csv
+      need(3);
+      const QString error = exportCsv(*lab(c), "window " + c.args[1], QString::fromStdString(c.args[2]));
+      if (!error.isEmpty()) return error.toStdString() + " in '" + c.line + "'";
     } else if (v == "export") {
       need(2);
       const QString error = exportCsv(*lab(c), c.args[0], QString::fromStdString(c.args[1]));

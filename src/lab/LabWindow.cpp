@@ -61,6 +61,7 @@ QLineF mmToPixels(const std::array<double, 4>& l, int n, double mm) {
 FigureSet figureSet(const LabResult& r) {
   FigureSet f = FigureSet::from(r.figures, [](const std::string& name) { return regionLabel(name); });
   if (!r.acquisition->hasTruth()) f.missing = QStringLiteral("なし (真の分布がありません)");
+  f.scatterFraction = r.acquisition->scatterFraction();
   return f;
 }
 
@@ -193,10 +194,10 @@ tomo::Image LabWindow::sliceOf(const tomo::Volume& v) const {
   return v.slice(slice_ >= 0 && slice_ < v.slices ? slice_ : v.centralSlice());
 }
 
-tomo::Sinogram LabWindow::sinogramOf(const tomo::Acquisition& a) const {
-  if (!a.data.consistent()) return {};
-  const int rows = a.data.geometry.rows;
-  return a.data.row(slice_ >= 0 && slice_ < rows ? slice_ : (rows - 1) / 2);
+tomo::Sinogram LabWindow::sinogramOf(const tomo::ProjectionStack& p) const {
+  if (!p.consistent()) return {};
+  const int rows = p.geometry.rows;
+  return p.row(slice_ >= 0 && slice_ < rows ? slice_ : (rows - 1) / 2);
 }
 
 void LabWindow::closeEvent(QCloseEvent* event) {
@@ -258,6 +259,7 @@ void LabWindow::buildControls(QWidget* host) {
       s->setDecimals(info.decimals);
       s->setRange(info.min, info.max);
       s->setSingleStep(info.step);
+      if (!info.zeroText.empty()) s->setSpecialValueText(QString::fromStdString(info.zeroText));
       s->setAccelerated(true);
       s->setKeyboardTracking(false);
       // The lab reads numbers with a point whatever the user's locale.
@@ -495,7 +497,7 @@ void LabWindow::onFrame(quint64 generation, std::shared_ptr<const LabFrame> fram
   progressLine_->setText(progress_);
   if (frame->acquisition && (!result_ || result_->acquisition != frame->acquisition)) {
     showImage(0, sliceOf(frame->acquisition->truth()));
-    showSinogram(sinogramOf(*frame->acquisition));
+    showSinogram(sinogramOf(frame->acquisition->data));
   }
   showImage(2, sliceOf(frame->partial));
   // The frames are the newest settings' work, whatever the last result was.
@@ -612,7 +614,7 @@ draw::ScaleKind LabWindow::scaleKind() const {
 void LabWindow::showResult() {
   if (!result_) return;
   showImage(0, sliceOf(result_->acquisition->truth()));
-  showSinogram(sinogramOf(*result_->acquisition));
+  showSinogram(sinogramOf(result_->acquisition->data));
   showImage(2, sliceOf(result_->reconstruction.volume));
   showImage(3, sliceOf(result_->error));
   if (kept_) {

@@ -108,9 +108,9 @@ class LabWindow : public QWidget {
   std::string setShownSlice(int k);
   int shownSlice() const;
   // That slice of a volume (the central one when the volume has fewer slices), and the row of
-  // the data under it.
+  // projections (the data, or another energy window's) under it.
   tomo::Image sliceOf(const tomo::Volume& v) const;
-  tomo::Sinogram sinogramOf(const tomo::Acquisition& a) const;
+  tomo::Sinogram sinogramOf(const tomo::ProjectionStack& p) const;
 
   // Pictures for the runner's `frame` and `snap` and for 「画像を保存...」.
   static const std::vector<std::string>& panelNames();

@@ -130,7 +130,10 @@ void LabWorker::compute(const Request& r) {
   if (stale(r.generation)) return;
   // Imported data: no attenuation map, truth or phantom, so no figures that need them.
   const bool truth = acq->hasTruth();
-  const tomo::Volume* mu = truth ? &acq->phantom.mu : nullptr;
+  // The correction's own map (its soft tissue at acmu) and the settings' scatter estimate.
+  const tomo::Volume correction = truth ? tomo::correctionMap(r.settings, *acq) : tomo::Volume{};
+  const tomo::Volume* mu = truth ? &correction : nullptr;
+  const std::vector<float> scatter = tomo::scatterEstimate(r.settings, *acq);
   const tomo::Volume* truthVolume = truth ? &acq->truth() : nullptr;
   const tomo::Phantom* phantom = truth ? &acq->phantom : nullptr;
 
@@ -181,7 +184,7 @@ void LabWorker::compute(const Request& r) {
     return observer(s);
   };
   result->reconstruction =
-      tomo::reconstruct(r.settings, acq->data, mu, acq->calibration, truthVolume, phantom, counting);
+      tomo::reconstruct(r.settings, acq->data, mu, acq->calibration, truthVolume, phantom, counting, scatter);
   if (result->reconstruction.cancelled || stale(r.generation)) return;
   result->steps = steps;
   if (truth) {
@@ -195,7 +198,7 @@ void LabWorker::compute(const Request& r) {
     fbp.method = tomo::Method::Fbp;
     const tomo::Reconstruction ref =
         tomo::reconstruct(fbp, acq->data, mu, acq->calibration, truthVolume, phantom,
-                          [&](const tomo::BuildStep&) { return !stale(r.generation); });
+                          [&](const tomo::BuildStep&) { return !stale(r.generation); }, scatter);
     if (ref.cancelled || stale(r.generation)) return;
     if (!ref.history.empty()) result->fbpReference = ref.history.front();
   } else if (!result->reconstruction.history.empty()) {

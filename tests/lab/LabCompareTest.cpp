@@ -221,11 +221,13 @@ TEST(LabCompare, TheFiguresTableHasAColumnPerResultAndItsCsvIsTheExport) {
   ASSERT_TRUE(table);
   ASSERT_EQ(table->columnCount(), 1);
   const tomo::Figures& fbp = lab.result()->figures;
-  ASSERT_EQ(table->rowCount(), int(2 + fbp.crc.size() + fbp.fwhm.size()));
+  ASSERT_EQ(table->rowCount(), int(3 + fbp.crc.size() + fbp.fwhm.size()));
   EXPECT_EQ(table->cellText(0, 0), QString::number(fbp.nrmse, 'f', 3));
-  // The regions under their Japanese names.
-  EXPECT_EQ(table->rowLabel(2), QStringLiteral("CRC（ロッド 4.8 mm）"));
-  EXPECT_EQ(table->cellText(2, 0), QString::number(fbp.crc[0].crc, 'f', 3));
+  // The data's scatter fraction, then the regions under their Japanese names.
+  EXPECT_EQ(table->rowLabel(2), QStringLiteral("散乱線含有率"));
+  EXPECT_EQ(table->cellText(2, 0), QString::number(lab.result()->acquisition->scatterFraction(), 'f', 3));
+  EXPECT_EQ(table->rowLabel(3), QStringLiteral("CRC（ロッド 4.8 mm）"));
+  EXPECT_EQ(table->cellText(3, 0), QString::number(fbp.crc[0].crc, 'f', 3));
 
   lab.setComparing(true);
   set(lab, {{"method", "osem"}, {"iterations", "3"}, {"subsets", "4"}});
@@ -246,8 +248,9 @@ TEST(LabCompare, TheFiguresTableHasAColumnPerResultAndItsCsvIsTheExport) {
   ASSERT_EQ(rows.size(), std::size_t(table->rowCount() + 1));
   EXPECT_EQ(rows[0], (std::vector<std::string>{"figure", "現在 OSEM 3回×4", "保持 FBP"}));
   EXPECT_EQ(rows[1], (std::vector<std::string>{"nrmse", csvNumber(osem.nrmse), csvNumber(fbp.nrmse)}));
-  EXPECT_EQ(rows[3][0], "crc:" + osem.crc[0].name);
-  EXPECT_EQ(rows[3][2], csvNumber(fbp.crc[0].crc));
+  EXPECT_EQ(rows[3][0], "scatter_fraction");
+  EXPECT_EQ(rows[4][0], "crc:" + osem.crc[0].name);
+  EXPECT_EQ(rows[4][2], csvNumber(fbp.crc[0].crc));
 }
 
 }  // namespace

@@ -21,8 +21,9 @@ TEST(LabScript, RodsSliceIsQuantitativeLikeItsTruth) {
   ASSERT_TRUE(dir.isValid());
   const std::string s = dir.filePath("s.csv").toStdString(), t = dir.filePath("t.csv").toStdString(),
                     m = dir.filePath("m.csv").toStdString(), g = dir.filePath("g.csv").toStdString();
-  const auto r = runScript("open Lab; set phantom rods; run; export slice " + s + "; export truth " + t +
-                           "; export metrics " + m + "; export sinogram " + g);
+  const std::string u = dir.filePath("u.csv").toStdString();
+  const auto r = runScript("open Lab; set phantom rods; set sc tew; run; export slice " + s + "; export truth " + t +
+                           "; export metrics " + m + "; export sinogram " + g + "; set sc none; run; export slice " + u);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto slice = readCsv(QString::fromStdString(s)), truth = readCsv(QString::fromStdString(t));
   ASSERT_EQ(slice.size(), 128u);
@@ -30,9 +31,11 @@ TEST(LabScript, RodsSliceIsQuantitativeLikeItsTruth) {
   for (const auto& row : slice) ASSERT_EQ(row.size(), 128u);
   for (const auto& row : slice)
     for (double v : row) ASSERT_TRUE(std::isfinite(v));
-  // Same units as the truth: the counts of the slice are those of the phantom.
+  // Same units as the truth: with the scatter estimated by TEW the activity of the slice is the
+  // phantom's; without a correction the scatter in the photopeak window adds to it.
   EXPECT_GT(sum(truth), 0);
   EXPECT_NEAR(sum(slice) / sum(truth), 1.0, 0.1);
+  EXPECT_GT(sum(readCsv(QString::fromStdString(u))) / sum(truth), 1.15);
 
   std::string header;
   const auto metrics = readCsv(QString::fromStdString(m), true, &header);
@@ -50,7 +53,7 @@ TEST(LabScript, RodsSliceIsQuantitativeLikeItsTruth) {
 TEST(LabScript, SliceChoosesTheSliceOfTheVolumeTheExportsShow) {
   QTemporaryDir dir;
   const auto file = [&](const char* name) { return dir.filePath(name).toStdString(); };
-  const auto r = runScript("open Lab; set phantom cylinder; set matrix 64; set slices 64; set method fbp; run; export truth " +
+  const auto r = runScript("open Lab; set phantom cylinder; set matrix 64; set slices 64; set scatter off; set method fbp; run; export truth " +
                            file("central.csv") + "; slice 0; export truth " + file("end.csv") + "; export sinogram " +
                            file("end-sino.csv") + "; slice 40; export truth " + file("inside.csv") + "; export sinogram " +
                            file("inside-sino.csv"));

@@ -38,6 +38,7 @@ TEST(Acquisition, TruthTimesTheCalibrationProjectsOntoTheExpectedCounts) {
     s.startDeg = c.startDeg;
     s.direction = c.direction;
     s.noise = false;
+    s.scatter = false;  // the primaries alone: A truth
     s.counts = 250000;
     const Acquisition a = acquire(s);
     ASSERT_TRUE(a.hasTruth());
@@ -68,6 +69,7 @@ TEST(Acquisition, TheCountsSetTheTimeAndTheCalibrationNotTheTruth) {
   s.phantom = PhantomKind::Cylinder;
   s.matrix = 64;
   s.noise = false;
+  s.scatter = false;
   const Acquisition a = acquire(s);
   s.counts *= 10;
   const Acquisition b = acquire(s);

@@ -21,12 +21,15 @@
 namespace lumo::tomo {
 namespace {
 
+// Noiseless data of an ideal camera that records no scatter: what these tests compare with the
+// truth (scatter and its corrections have tests of their own).
 Settings noiseless(PhantomKind phantom, int matrix, int slices = 1) {
   Settings s;
   s.phantom = phantom;
   s.matrix = matrix;
   s.slices = slices;
   s.noise = false;
+  s.scatter = false;
   return s;
 }
 

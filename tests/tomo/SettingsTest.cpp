@@ -36,10 +36,13 @@ TEST(Settings, TableKeysGroupsAndDefaults) {
       {"counts", G::Acquisition, "500000"},     {"noise", G::Acquisition, "on"},
       {"seed", G::Acquisition, "1"},            {"attenuation", G::Acquisition, "0.15"},
       {"collimator", G::Acquisition, "lehr"},   {"radius", G::Acquisition, "15"},
+      {"scatter", G::Acquisition, "on"},        {"window", G::Acquisition, "20"},
+      {"subwindow", G::Acquisition, "7"},       {"resolution", G::Acquisition, "10"},
       {"method", G::Reconstruction, "osem"},    {"filter", G::Reconstruction, "ramp"},
       {"prefilter", G::Reconstruction, "butterworth"}, {"cutoff", G::Reconstruction, "0.25"},
       {"order", G::Reconstruction, "8"},        {"width", G::Reconstruction, "1"},
-      {"ac", G::Reconstruction, "on"},          {"rr", G::Reconstruction, "on"},
+      {"ac", G::Reconstruction, "on"},          {"acmu", G::Reconstruction, "0"},
+      {"sc", G::Reconstruction, "none"},        {"rr", G::Reconstruction, "on"},
       {"iterations", G::Reconstruction, "4"},   {"subsets", G::Reconstruction, "10"},
       {"postfilter", G::PostProcessing, "0"}};
   ASSERT_EQ(settingTable().size(), std::size(rows));

@@ -23,17 +23,82 @@ Acquisition acquire(const Settings& s) {
   const Volume& truth = a.phantom.activity;
   const ProjectionGeometry g = acquisitionGeometry(s, truth.n, truth.slices, truth.voxelMm);
   const SystemModel model(g, truth.n, truth.voxelMm, &a.phantom.mu, s.collimator);
-  a.expected = model.blankProjections();
-  model.forward(truth, a.expected);
+  ProjectionStack primary = model.blankProjections();
+  model.forward(truth, primary);
+
+  // The photopeak window's share of the primaries and of the scatter, and the other windows'.
+  const bool scatter = s.scatter;
+  const Spectrum spectrum(s.resolutionPercent);
+  a.resolutionPercent = s.resolutionPercent;
+  a.windows = energyWindows(s.windowPercent, s.subwindowPercent);
+  const ProjectionStack scattered = scatter ? detectedScatter(model, truth) : model.blankProjections();
+  const double f = scatter ? spectrum.primaryIn(a.windows.peak) : 1.0;
+  const double gPeak = scatter ? spectrum.scatterIn(a.windows.peak) : 0.0;
+  auto window = [&](double fp, double gs) {
+    ProjectionStack w = primary;
+    for (std::size_t i = 0; i < w.counts.size(); ++i) w.counts[i] = static_cast<float>(fp * primary.counts[i] + gs * scattered.counts[i]);
+    return w;
+  };
+  a.expected = window(f, gPeak);
+
   // Counts per second from 1 kBq/mL in a voxel seen whole: S (cps/MBq) / 1000 times the voxel's mL.
   const double perSecond = sensitivityCpsPerMBq(s.collimator) / 1000.0 * std::pow(truth.voxelMm / 10.0, 3.0);
-  const double seen = a.expected.total() * perSecond;  // counts per second of all views together
+  const double seen = a.expected.total() * perSecond;  // photopeak counts per second of all views together
   a.secondsPerView = seen > 0 && std::isfinite(s.counts) ? s.counts / seen : 0.0;
-  a.calibration = perSecond * a.secondsPerView;
-  for (float& v : a.expected.counts) v = static_cast<float>(v * a.calibration);
+  const double k = perSecond * a.secondsPerView;  // counts per unit of the model
+  a.calibration = k * f;
+  auto scaled = [k](ProjectionStack p) {
+    for (float& v : p.counts) v = static_cast<float>(v * k);
+    return p;
+  };
+  a.expected = scaled(a.expected);
   a.data = a.expected;
   if (s.noise) poissonNoise(a.data.counts, s.seed);
+  if (scatter) {
+    a.scatter = scaled(window(0, gPeak));
+    a.primaryTotal = primary.total() * k;
+    a.scatterTotal = scattered.total() * k;
+    // Each window counts its own photons: its own draws.
+    const struct {
+      ProjectionStack* to;
+      const EnergyWindow* w;
+    } others[] = {{&a.lower, &a.windows.lower}, {&a.upper, &a.windows.upper}, {&a.compton, &a.windows.compton}};
+    std::uint64_t stream = 1;
+    for (const auto& o : others) {
+      *o.to = scaled(window(spectrum.primaryIn(*o.w), spectrum.scatterIn(*o.w)));
+      if (s.noise) poissonNoise(o.to->counts, s.seed ^ (0x9E3779B97F4A7C15ull * stream));
+      ++stream;
+    }
+  }
   return a;
+}
+
+double Acquisition::scatterFraction() const {
+  const double all = expected.total();
+  return scatter.counts.empty() || !(all > 0) ? std::nan("") : scatter.total() / all;
+}
+
+std::vector<double> spectrumCounts(const Acquisition& a, const std::vector<double>& keV) {
+  const Spectrum spectrum(a.resolutionPercent);
+  std::vector<double> out;
+  for (double e : keV) out.push_back(a.primaryTotal * spectrum.primaryDensity(e) + a.scatterTotal * spectrum.scatterDensity(e));
+  return out;
+}
+
+std::vector<float> scatterEstimate(const Settings& s, const Acquisition& a) {
+  if (s.sc == ScatterCorrection::Tew && a.hasWindows()) return tewEstimate(a.lower, a.upper, a.windows);
+  if (s.sc == ScatterCorrection::Dew && !a.compton.counts.empty()) return dewEstimate(a.compton);
+  return {};
+}
+
+Volume correctionMap(const Settings& s, const Acquisition& a) {
+  if (!(s.acmu > 0) || s.acmu == s.attenuation) return a.phantom.mu;
+  if (s.attenuation > 0) {
+    Volume mu = a.phantom.mu;
+    for (float& m : mu.v) m = static_cast<float>(m * (s.acmu / s.attenuation));
+    return mu;
+  }
+  return makePhantom(s.phantom, s.matrix, effectiveSlices(s.slices, s.matrix), s.acmu, s.defect).mu;
 }
 
 }  // namespace lumo::tomo

@@ -25,11 +25,14 @@ Volume scaled(const Volume& v, double factor) {
 }
 
 Reconstruction fbp(const Settings& set, const ProjectionStack& data, const Volume* mu, double calibration,
-                   const Volume* truth, const Phantom* phantom, const StepObserver& observe) {
+                   const Volume* truth, const Phantom* phantom, const StepObserver& observe, std::span<const float> scatter) {
   const ProjectionGeometry& g = data.geometry;
   const int V = g.views;
   Reconstruction r;
-  const std::vector<float> filtered = filterProjections(data.asCounts(), set);
+  // The data less the scatter estimate, negative counts to 0, then filtered.
+  ProjectionStack primary = data;
+  for (std::size_t i = 0; i < scatter.size(); ++i) primary.counts[i] -= scatter[i];
+  const std::vector<float> filtered = filterProjections(primary.asCounts(), set);
   Volume chang;
   if (set.ac && mu) chang = changFactors(SystemModel(g, g.bins, g.binMm, mu, Collimator::None), *mu);
   const double weight = fbpViewWeight(g) / calibration;
@@ -59,7 +62,8 @@ Reconstruction fbp(const Settings& set, const ProjectionStack& data, const Volum
 }
 
 Reconstruction iterative(const Settings& set, const ProjectionStack& data, const Volume* mu, double calibration,
-                         const Volume* truth, const Phantom* phantom, const StepObserver& observe) {
+                         const Volume* truth, const Phantom* phantom, const StepObserver& observe,
+                         std::span<const float> scatter) {
   const ProjectionGeometry& g = data.geometry;
   const SystemModel A(g, g.bins, g.binMm, set.ac ? mu : nullptr, set.rr ? set.collimator : Collimator::None);
   const SubsetPlan plan = subsetPlan(set, g.views);
@@ -72,6 +76,7 @@ Reconstruction iterative(const Settings& set, const ProjectionStack& data, const
     const Volume result = gaussianPostFilter(scaled(p.estimate, 1.0 / calibration), set.postfilterMm);
     if (iterationDone) {
       A.forward(p.estimate, ybar);
+      for (std::size_t i = 0; i < scatter.size(); ++i) ybar.counts[i] += scatter[i];
       r.history.push_back(recordOf(p.step / plan.subsets, poissonLogLikelihood(y.counts, ybar.counts), result, truth, phantom));
     }
     if (observe && !observe(BuildStep{p.step, plan.steps(), &result})) {
@@ -80,7 +85,7 @@ Reconstruction iterative(const Settings& set, const ProjectionStack& data, const
     }
     return true;
   };
-  const EmResult em = osem(A, y, {}, uniformStart(A, y, {}), plan, watch);
+  const EmResult em = osem(A, y, scatter, uniformStart(A, y, scatter), plan, watch);
   if (em.cancelled) {
     r.cancelled = true;
     return r;
@@ -114,12 +119,15 @@ IterationRecord recordOf(int iteration, double logLikelihood, const Volume& resu
 }
 
 Reconstruction reconstruct(const Settings& set, const ProjectionStack& data, const Volume* mu, double calibration,
-                           const Volume* truth, const Phantom* phantom, const StepObserver& observe) {
+                           const Volume* truth, const Phantom* phantom, const StepObserver& observe,
+                           std::span<const float> scatter) {
   if (!data.consistent()) throw std::invalid_argument("the projections are empty or do not match their geometry");
   if (!(calibration > 0) || !std::isfinite(calibration)) throw std::invalid_argument("the calibration must be positive");
   if (mu) requireMapFits(*mu, data.geometry);
-  if (set.method == Method::Fbp) return fbp(set, data, mu, calibration, truth, phantom, observe);
-  return iterative(set, data, mu, calibration, truth, phantom, observe);
+  if (!scatter.empty() && scatter.size() != data.counts.size())
+    throw std::invalid_argument("the scatter estimate does not match the projections");
+  if (set.method == Method::Fbp) return fbp(set, data, mu, calibration, truth, phantom, observe, scatter);
+  return iterative(set, data, mu, calibration, truth, phantom, observe, scatter);
 }
 
 }  // namespace lumo::tomo

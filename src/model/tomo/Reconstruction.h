@@ -9,6 +9,8 @@
 // - mlem: Osem.h with one subset; osem: with the subsets of subsetPlan(). The system model
 //         (SystemModel.h) attenuates when ac is on and a mu map is given, and blurs with the
 //         settings' collimator when rr is on; the start is uniform in the field's cylinder.
+// - a scatter estimate (counts per bin, Scatter.h) is subtracted from the data before FBP's filter
+//   (negative counts to 0) and is MLEM/OSEM's additive term (ybar = A x + s), never subtracted.
 // - then the Gaussian post-filter (postfilterMm > 0), also on every partial volume.
 // History: one record per iteration (FBP: one, iteration 0, logLikelihood NaN); logLikelihood is
 // sum_i (y_i log ybar_i - ybar_i) of the unfiltered estimate under the reconstruction's own system
@@ -20,6 +22,7 @@
 // Data that are empty or inconsistent, an attenuation map of another grid than the data's, or a
 // calibration that is not positive are errors: std::invalid_argument, never a silent fallback.
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "model/tomo/Image.h"
@@ -51,8 +54,10 @@ struct Reconstruction {
 
 // mu may be null (imported data without an attenuation map: no correction); truth and phantom may
 // be null (no figures that need a truth: they are NaN, shown as not available).
+// scatter: the estimate of the data's scatter, one value per bin, or empty for none.
 Reconstruction reconstruct(const Settings&, const ProjectionStack&, const Volume* mu, double calibration,
-                           const Volume* truth, const Phantom* phantom, const StepObserver& = {});
+                           const Volume* truth, const Phantom* phantom, const StepObserver& = {},
+                           std::span<const float> scatter = {});
 
 // The record of one volume: nrmse, cv and crc against truth and phantom (NaN where missing).
 IterationRecord recordOf(int iteration, double logLikelihood, const Volume& result, const Volume* truth,

@@ -162,6 +162,11 @@ class Decl {
     i_.step = step;
     return *this;
   }
+  // What the control shows for 0, a number that stands for something else (e.g. "the same").
+  Decl& zeroReads(const char* text) {
+    i_.zeroText = text;
+    return *this;
+  }
   Decl& tip(const char* tooltip) {
     i_.tooltip = tooltip;
     return *this;
@@ -257,6 +262,28 @@ std::vector<SettingInfo> declarations() {
           .range(10, 40)
           .shows("回転半径", "cm", 1, 1)
           .tip("回転の中心から検出器までの距離です。遠いほどコリメータによるぼけが大きくなります。"),
+      Decl("scatter", K::OnOff, G::Acquisition)
+          .at(&Settings::scatter)
+          .shows("散乱線")
+          .tip("体の中で散乱したγ線 (散乱線) を収集に含めます。切ると散乱線のない理想的なデータになります。"),
+      Decl("window", K::Number, G::Acquisition)
+          .at(&Settings::windowPercent)
+          .range(10, 30)
+          .when([](const Settings& s) { return s.scatter; })
+          .shows("メインウィンドウ幅", "%", 0, 1)
+          .tip("140.5 keV を中心とするエネルギーウィンドウの幅です。広いほどカウントは増えますが散乱線も多く入ります。"),
+      Decl("subwindow", K::Number, G::Acquisition)
+          .at(&Settings::subwindowPercent)
+          .range(2, 10)
+          .when([](const Settings& s) { return s.scatter; })
+          .shows("サブウィンドウ幅", "%", 0, 1)
+          .tip("TEW 法で散乱線を見積もるため、メインウィンドウの上下に置く狭いウィンドウの幅です。"),
+      Decl("resolution", K::Number, G::Acquisition)
+          .at(&Settings::resolutionPercent)
+          .range(5, 20)
+          .when([](const Settings& s) { return s.scatter; })
+          .shows("エネルギー分解能", "%", 1, 0.5)
+          .tip("140.5 keV でのエネルギー分解能 (半値幅) です。悪いほど一次光子がメインウィンドウの外にもこぼれます。"),
       Decl("method", K::Choice, G::Reconstruction)
           .at(&Settings::method)
           .choices({{"fbp", "FBP (フィルタ逆投影)"}, {"mlem", "MLEM"}, {"osem", "OSEM"}})
@@ -302,6 +329,18 @@ std::vector<SettingInfo> declarations() {
           .at(&Settings::ac)
           .shows("減弱補正")
           .tip("体の中でγ線が弱まる分を補正します。切ると体の中心ほど低いカウントで写ります。"),
+      Decl("acmu", K::Number, G::Reconstruction)
+          .at(&Settings::acmu)
+          .range(0, 0.5)
+          .when([](const Settings& s) { return s.ac; })
+          .shows("補正の減弱係数", "/cm", 3, 0.01)
+          .zeroReads("減弱係数と同じ")
+          .tip("減弱補正に使う軟部組織の線減弱係数です。0 は収集の減弱係数と同じ値です。散乱補正をしないときは 0.12 /cm 程度の実効値が使われてきました。"),
+      Decl("sc", K::Choice, G::Reconstruction)
+          .at(&Settings::sc)
+          .choices({{"none", "なし"}, {"tew", "TEW (3 ウィンドウ)"}, {"dew", "DEW (2 ウィンドウ)"}})
+          .shows("散乱補正")
+          .tip("サブウィンドウやコンプトンウィンドウのカウントから散乱線を見積もり、補正します。"),
       Decl("rr", K::OnOff, G::Reconstruction)
           .at(&Settings::rr)
           .when([](const Settings& s) { return !isFbp(s); })

@@ -29,6 +29,7 @@ enum class Collimator { None, Lehr, Legp };
 enum class Method { Fbp, Mlem, Osem };
 enum class ReconFilter { Ramp, SheppLogan };
 enum class Prefilter { None, Butterworth, Hanning, Hamming, Gauss };
+enum class ScatterCorrection { None, Tew, Dew };
 
 struct Settings {
   PhantomKind phantom = PhantomKind::Brain;
@@ -45,6 +46,10 @@ struct Settings {
   double attenuation = 0.15;    // soft tissue at 140 keV, 1/cm (bone in proportion); 0 to 0.5
   Collimator collimator = Collimator::Lehr;
   double radiusCm = 15;         // radius of rotation, 10 to 40 cm
+  bool scatter = true;          // scatter simulated in the energy windows (Scatter.h)
+  double windowPercent = 20;    // photopeak window, % of 140.5 keV, 10 to 30
+  double subwindowPercent = 7;  // each TEW sub-window, %, 2 to 10
+  double resolutionPercent = 10;  // the camera's energy resolution, % FWHM at 140.5 keV, 5 to 20
   Method method = Method::Osem;
   ReconFilter filter = ReconFilter::Ramp;
   Prefilter prefilter = Prefilter::Butterworth;
@@ -52,6 +57,8 @@ struct Settings {
   int order = 8;                // Butterworth order, 1 to 20
   double width = 1;             // Gauss pre-filter FWHM in pixels (as on the pre-filter screens)
   bool ac = true;               // attenuation correction: Chang for FBP, modelled for MLEM/OSEM
+  double acmu = 0;              // the soft-tissue coefficient the correction uses, 1/cm; 0: `attenuation`
+  ScatterCorrection sc = ScatterCorrection::None;
   bool rr = true;               // resolution recovery: depth-dependent blur modelled (MLEM/OSEM)
   int iterations = 4;           // 1 to 200
   int subsets = 10;             // 1 to the number of views (OSEM)
@@ -87,6 +94,7 @@ struct SettingInfo {
   int decimals = 0;     // numbers that are not whole
   double step = 1;      // of the spin box's arrows
   std::string tooltip;  // Japanese: what the setting does, in a sentence for a student
+  std::string zeroText; // numbers whose 0 stands for something: what the control shows for it
 
   // The field behind the key, bound in the declaration: its value as text, writing a value
   // already checked, and comparing it in two settings.

@@ -161,6 +161,12 @@ LUMO_HOT void multiply(float* __restrict a, const float* __restrict b, std::size
   for (std::size_t i = 0; i < count; ++i) a[i] *= b[i];
 }
 
+// acc += plane (1 - factors): what the attenuation takes from the plane.
+LUMO_HOT void addRemoved(const float* __restrict plane, const float* __restrict factors, std::size_t count,
+                         float* __restrict acc) {
+  for (std::size_t i = 0; i < count; ++i) acc[i] += plane[i] * (1.0f - factors[i]);
+}
+
 LUMO_HOT void addTo(float* __restrict acc, const float* __restrict x, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) acc[i] += x[i];
 }
@@ -598,6 +604,18 @@ void SystemModel::forwardThenBackZ(const float* u, const ViewTransform& between,
     between(v, projection.data());
     fromDetector(projection.data(), grid_.n, grid_.slices, lane.image.data());
     backProject(v, lane);
+  });
+}
+
+void SystemModel::attenuatedAwayZ(const float* u, float* y, std::span<const int> views) const {
+  eachView(views, nullptr, [&](int v, Lane& lane) {
+    std::fill(lane.image.begin(), lane.image.end(), 0.0f);
+    if (const float* att = attenuationOf(v, lane)) {
+      rotate_->forward(v, u, lane.frame.data());
+      const std::size_t size = grid_.imageSize();
+      for (int j = 0; j < grid_.n; ++j) addRemoved(lane.frame.data() + sz(j) * size, att + sz(j) * size, size, lane.image.data());
+    }
+    toDetector(lane.image.data(), grid_.n, grid_.slices, y + sz(v) * grid_.imageSize());
   });
 }
 

@@ -153,6 +153,11 @@ class SystemModel {
   using ViewTransform = std::function<void(int view, float* image)>;
   void forwardThenBackZ(const float* u, const ViewTransform& between, float* out, std::span<const int> views = {}) const;
 
+  // For each listed view, the photons its attenuation removes along each ray toward the detector:
+  // sum_j R_v u (1 - T_v) in the projections' layout, without the collimator (the scatter model's
+  // source, Scatter.h); 0 without attenuation.
+  void attenuatedAwayZ(const float* u, float* y, std::span<const int> views = {}) const;
+
   // sum over views of R_v^T (T_v 1): each voxel's summed attenuation factors, weighted as the
   // projector samples it (without attenuation: the weights alone). Chang's factors are their ratio.
   std::vector<float> backProjectedAttenuationZ() const;
