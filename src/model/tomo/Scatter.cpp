@@ -151,9 +151,9 @@ ProjectionStack detectedScatter(const SystemModel& model, const Volume& activity
   std::vector<float> u(model.grid().volumeSize());
   if (activity.n != model.grid().n || activity.slices != model.grid().slices) return s;
   toZFastest(activity, u.data());
-  model.attenuatedAwayZ(u.data(), s.counts.data());
+  model.buildupZ(u.data(), s.counts.data());
   for (int v = 0; v < g.views; ++v) spreadScatter(s.counts.data() + sz(v) * g.viewSize(), g.rows, g.bins, g.rowMm, g.binMm);
-  for (float& c : s.counts) c = static_cast<float>(c * kScatterDetected);
+  for (float& c : s.counts) c = static_cast<float>(c * kBuildup);
   return s;
 }
 

@@ -1,24 +1,22 @@
 #pragma once
 // Scatter in the energy windows of a Tc-99m acquisition, and its estimates by TEW and DEW.
 //
-// The model (a buildup model in the spirit of the effective-scatter-source methods of Frey and
-// Tsui, and of the buildup-factor descriptions of scatter in Ljungberg and Strand's Monte Carlo
-// studies): every photon that the attenuation removes from a ray toward the detector has been
-// scattered (Compton scattering dominates in water at 140 keV), and photons emitted in other
-// directions are scattered into the ray about as often (a broad beam): kScatterDetected scattered
-// photons reach the detector through the collimator, at any energy, for each photon removed.
-// Per view the system model gives
-// the photons removed along each of its rays, sum_j R_v x (1 - T_v) (SystemModel::
-// attenuatedAwayZ, the projector's own rays), and they are spread on the detector by a separable
-// exponential kernel exp(-|t| / kScatterSpreadMm) across bins and rows. So the scatter-to-primary
-// ratio of a source grows with the water in front of it, (1 - t) / t at transmission t, a line
-// source in water has long exponential tails, and a source in air has none.
+// The model (a buildup model, as in the effective-scatter-source methods of Frey and Tsui and the
+// buildup-factor descriptions of scatter in Ljungberg and Strand's Monte Carlo studies): a source
+// seen through an attenuation length l = mu x of water sends e^-l of its photons to the detector
+// unscattered and about kBuildup l e^-l more after scattering on the way (a linear buildup factor
+// B = 1 + kBuildup l, counted at all energies). Per view the system model gives sum_j R_v x e^-l l
+// along each of its rays (SystemModel::buildupZ, the projector's own rays and attenuation), and
+// the scattered photons are spread on the detector by a separable exponential kernel
+// exp(-|t| / kScatterSpreadMm) across bins and rows. So the scatter-to-primary ratio of a source
+// grows with the water in front of it, a line source in water has long exponential tails, and a
+// source in air has none.
 // The energies (Spectrum): a detected primary has the camera's Gaussian energy response (FWHM
 // `resolution` % at 140.5 keV, growing as the square root of the energy); a detected scattered
 // photon has the Compton energy of one scattering (Klein-Nishina weighted over the angle) or, for
 // kMultipleShare of them, of two, blurred by the same response. Windows are counted from these.
-// kScatterDetected is chosen so that a 20 cm water cylinder at a 20 % window has a scatter
-// fraction of about 0.3, as Monte Carlo studies and measurements report (0.25 to 0.40).
+// kBuildup is chosen so that a 20 cm water cylinder at a 20 % window has a scatter fraction of
+// about 0.3, as Monte Carlo studies and measurements report (0.25 to 0.40).
 // What it leaves out: where along the ray a photon scatters (the spread does not depend on the
 // depth), the extra attenuation of the lower-energy scattered photons on their way out (the
 // spectrum does not depend on the depth), scatter from outside the field and in the collimator
@@ -34,7 +32,7 @@ namespace lumo::tomo {
 
 constexpr double kTc99mKeV = 140.5;
 constexpr double kElectronRestKeV = 511.0;
-constexpr double kScatterDetected = 1.15;   // scattered photons detected per photon the attenuation removes
+constexpr double kBuildup = 2.4;            // scattered photons detected per primary and unit of attenuation length
 constexpr double kScatterSpreadMm = 25.0;   // length of the exponential spread on the detector
 constexpr double kMultipleShare = 0.35;     // detected scatter that scattered twice or more
 constexpr double kDewFactor = 0.5;          // DEW: photopeak scatter = k * Compton window counts
@@ -74,7 +72,7 @@ class Spectrum {
 };
 
 // The detected scatter of an activity volume at all energies, in the model's units (as A x):
-// kScatterDetected times the spread of the photons the model's attenuation removes.
+// kBuildup times the spread of the model's attenuated photons weighted by their attenuation length.
 ProjectionStack detectedScatter(const SystemModel& attenuating, const Volume& activity);
 
 // The exponential spread on the detector, in place on one view's image (rows x bins).

@@ -149,6 +149,16 @@ LUMO_HOT void unrotatePlane(const float* __restrict plane, int n, int K, float x
 }
 
 // factors[i] = e^-(cum[i] + mu[i] / 2) cm, cum[i] += mu[i], over one plane.
+// integrals[i] = (cum[i] + mu[i] / 2) cm, cum[i] += mu[i], over one plane: the attenuation
+// length from the plane to the detector.
+LUMO_HOT void attenuationLengthPlane(float* __restrict plane, float* __restrict cum, std::size_t count, float cm) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const float m = plane[i];
+    plane[i] = (cum[i] + 0.5f * m) * cm;
+    cum[i] += m;
+  }
+}
+
 LUMO_HOT void attenuationPlane(float* __restrict plane, float* __restrict cum, std::size_t count, float cm) {
   for (std::size_t i = 0; i < count; ++i) {
     const float m = plane[i];
@@ -161,10 +171,10 @@ LUMO_HOT void multiply(float* __restrict a, const float* __restrict b, std::size
   for (std::size_t i = 0; i < count; ++i) a[i] *= b[i];
 }
 
-// acc += plane (1 - factors): what the attenuation takes from the plane.
-LUMO_HOT void addRemoved(const float* __restrict plane, const float* __restrict factors, std::size_t count,
+// acc += plane e^-l l: the plane's attenuated photons weighted by the attenuation length l they crossed.
+LUMO_HOT void addBuildup(const float* __restrict plane, const float* __restrict lengths, std::size_t count,
                          float* __restrict acc) {
-  for (std::size_t i = 0; i < count; ++i) acc[i] += plane[i] * (1.0f - factors[i]);
+  for (std::size_t i = 0; i < count; ++i) acc[i] += plane[i] * expNonPositive(-lengths[i]) * lengths[i];
 }
 
 LUMO_HOT void addTo(float* __restrict acc, const float* __restrict x, std::size_t count) {
@@ -351,6 +361,16 @@ AttenuateStep::AttenuateStep(const ModelGrid& g, const RotateStep& rotate, std::
     const auto [first, last] = chunk(lane, lanes, views);
     for (int v = first; v < last; ++v) factorsOf(v, cache_.data() + sz(v) * frame);
   });
+}
+
+void AttenuateStep::lengthsOf(int v, float* out) const {
+  const int n = g_.n;
+  const std::size_t planeSize = sz(static_cast<long long>(n) * g_.slices);
+  rotate_.forward(v, mu_.data(), out);
+  thread_local std::vector<float> cum;
+  cum.assign(planeSize, 0.0f);
+  const float cm = static_cast<float>(voxelCm_);
+  for (int j = 0; j < n; ++j) attenuationLengthPlane(out + sz(j) * planeSize, cum.data(), planeSize, cm);
 }
 
 void AttenuateStep::factorsOf(int v, float* out) const {
@@ -607,13 +627,17 @@ void SystemModel::forwardThenBackZ(const float* u, const ViewTransform& between,
   });
 }
 
-void SystemModel::attenuatedAwayZ(const float* u, float* y, std::span<const int> views) const {
+void SystemModel::buildupZ(const float* u, float* y, std::span<const int> views) const {
   eachView(views, nullptr, [&](int v, Lane& lane) {
     std::fill(lane.image.begin(), lane.image.end(), 0.0f);
-    if (const float* att = attenuationOf(v, lane)) {
+    if (attenuate_) {
+      thread_local std::vector<float> lengths;
+      lengths.resize(grid_.frameSize());
+      attenuate_->lengthsOf(v, lengths.data());
       rotate_->forward(v, u, lane.frame.data());
       const std::size_t size = grid_.imageSize();
-      for (int j = 0; j < grid_.n; ++j) addRemoved(lane.frame.data() + sz(j) * size, att + sz(j) * size, size, lane.image.data());
+      for (int j = 0; j < grid_.n; ++j)
+        addBuildup(lane.frame.data() + sz(j) * size, lengths.data() + sz(j) * size, size, lane.image.data());
     }
     toDetector(lane.image.data(), grid_.n, grid_.slices, y + sz(v) * grid_.imageSize());
   });

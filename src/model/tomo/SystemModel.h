@@ -83,6 +83,9 @@ class AttenuateStep {
   void apply(int v, float* frame, std::vector<float>& scratch) const;
   // The factors of view v: the kept ones, or made into scratch.
   const float* factors(int v, std::vector<float>& scratch) const;
+  // The attenuation lengths of view v (mu times the path from each grid point to the detector,
+  // the exponent of its factor) into out (frameSize()).
+  void lengthsOf(int v, float* out) const;
   // The factors of view v into out (frameSize()).
   void factorsOf(int v, float* out) const;
 
@@ -153,10 +156,10 @@ class SystemModel {
   using ViewTransform = std::function<void(int view, float* image)>;
   void forwardThenBackZ(const float* u, const ViewTransform& between, float* out, std::span<const int> views = {}) const;
 
-  // For each listed view, the photons its attenuation removes along each ray toward the detector:
-  // sum_j R_v u (1 - T_v) in the projections' layout, without the collimator (the scatter model's
-  // source, Scatter.h); 0 without attenuation.
-  void attenuatedAwayZ(const float* u, float* y, std::span<const int> views = {}) const;
+  // For each listed view, the attenuated photons of each ray weighted by the attenuation length l
+  // (mu times the path, to the detector) they crossed: sum_j R_v u e^-l l in the projections'
+  // layout, without the collimator (the scatter model's source, Scatter.h); 0 without attenuation.
+  void buildupZ(const float* u, float* y, std::span<const int> views = {}) const;
 
   // sum over views of R_v^T (T_v 1): each voxel's summed attenuation factors, weighted as the
   // projector samples it (without attenuation: the weights alone). Chang's factors are their ratio.
