@@ -95,8 +95,8 @@ std::string csvText(const LabWindow& lab, const std::string& what, QString* erro
     out = "kev,counts\n";
     std::vector<double> keV;
     for (int i = 0; i <= 240; ++i) keV.push_back(50 + 0.5 * i);
-    const std::vector<double> counts = tomo::spectrumCounts(acq, keV);
-    for (std::size_t i = 0; i < keV.size(); ++i) out += csvNumber(keV[i]) + ',' + csvNumber(counts[i]) + '\n';
+    const tomo::SpectrumCounts counts = tomo::spectrumCounts(acq, keV);
+    for (std::size_t i = 0; i < keV.size(); ++i) out += csvNumber(keV[i]) + ',' + csvNumber(counts.primary[i] + counts.scatter[i]) + '\n';
   } else {
     // The true scatter in the photopeak window, or a window's counts, of the shown slice's row.
     const tomo::ProjectionStack& p = what == "scatter"       ? acq.scatter

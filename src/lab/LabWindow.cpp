@@ -21,6 +21,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -33,6 +34,8 @@
 #include "lab/LabExport.h"
 #include "lab/LabLabels.h"
 #include "lab/ProfileChart.h"
+#include "lab/ScatterChart.h"
+#include "lab/SpectrumChart.h"
 
 namespace lumo::lab {
 
@@ -143,11 +146,22 @@ LabWindow::LabWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   convergenceChart_->setMinimumSize(300, 200);
   profileChart_->setSaveName(QStringLiteral("profile"));
   convergenceChart_->setSaveName(QStringLiteral("convergence"));
+  // The convergence, the energy spectrum and the scatter share one place, a tab each.
+  spectrumChart_ = new SpectrumChart(this);
+  spectrumChart_->setSaveName(QStringLiteral("spectrum"));
+  scatterChart_ = new ScatterChart(this);
+  scatterChart_->setSaveName(QStringLiteral("scatter"));
+  curveTabs_ = new QTabWidget(this);
+  curveTabs_->setObjectName(QStringLiteral("curveTabs"));
+  curveTabs_->setDocumentMode(true);
+  curveTabs_->addTab(convergenceChart_, QStringLiteral("収束"));
+  curveTabs_->addTab(spectrumChart_, QStringLiteral("エネルギースペクトル"));
+  curveTabs_->addTab(scatterChart_, QStringLiteral("散乱線"));
   figuresTable_ = new FiguresTable(this);
   figuresTable_->setSaveName(QStringLiteral("figures"));
   figuresTable_->setMinimumSize(300, 140);
   right->addWidget(profileChart_, 1);
-  right->addWidget(convergenceChart_, 1);
+  right->addWidget(curveTabs_, 1);
   right->addWidget(figuresTable_, 1);
   body->addLayout(right);
 
@@ -626,6 +640,38 @@ void LabWindow::showResult() {
   updateFigures();
   updateProfile();
   updateConvergence();
+  updateScatter();
+}
+
+// The spectrum of the acquisition with its windows, and the true scatter of the shown row beside
+// the settings' estimate; data without windows leave both empty and say why.
+void LabWindow::updateScatter() {
+  const tomo::Acquisition& a = *result_->acquisition;
+  if (!a.hasWindows()) {
+    const QString why = a.hasTruth() ? QStringLiteral("散乱線なし") : QStringLiteral("ウィンドウのないデータ");
+    spectrumChart_->clear(why);
+    scatterChart_->clear(why);
+    return;
+  }
+  std::vector<double> keV;
+  for (int i = 0; i <= 240; ++i) keV.push_back(50 + 0.5 * i);
+  const tomo::SpectrumCounts counts = tomo::spectrumCounts(a, keV);
+  spectrumChart_->setSpectrum(keV, counts.primary, counts.scatter, a.windows);
+  // Each bin of the row summed over the views.
+  auto sumOverViews = [](const tomo::Sinogram& s) {
+    std::vector<double> sum(static_cast<std::size_t>(s.geometry.bins), 0.0);
+    for (int v = 0; v < s.geometry.views; ++v)
+      for (int b = 0; b < s.geometry.bins; ++b) sum[static_cast<std::size_t>(b)] += s.at(v, 0, b);
+    return sum;
+  };
+  tomo::ProjectionStack estimate = a.data;
+  estimate.counts = tomo::scatterEstimate(result_->settings, a);
+  const bool estimated = estimate.counts.size() == a.data.counts.size();
+  const QString method = result_->settings.sc == tomo::ScatterCorrection::Tew   ? QStringLiteral("TEW")
+                         : result_->settings.sc == tomo::ScatterCorrection::Dew ? QStringLiteral("DEW")
+                                                                                : QString();
+  scatterChart_->setScatter(sumOverViews(sinogramOf(a.scatter)), estimated ? sumOverViews(sinogramOf(estimate)) : std::vector<double>{},
+                            a.data.geometry.binMm, method);
 }
 
 void LabWindow::updateFigures() {
@@ -745,8 +791,8 @@ void LabWindow::setComparing(bool on) {
 }
 
 const std::vector<std::string>& LabWindow::panelNames() {
-  static const std::vector<std::string> names = {"truth", "sinogram", "slice", "error", "kept-slice", "kept-error",
-                                                 "profile", "convergence", "figures", "settings"};
+  static const std::vector<std::string> names = {"truth",   "sinogram",    "slice",   "error",    "kept-slice", "kept-error",
+                                                 "profile", "convergence", "figures", "settings", "spectrum",   "scatter"};
   return names;
 }
 
@@ -760,8 +806,12 @@ QImage LabWindow::panelPicture(const std::string& name) {
     w = panels_[i];
   } else if (name == "profile") {
     w = profileChart_;
-  } else if (name == "convergence") {
-    w = convergenceChart_;
+  } else if (name == "convergence" || name == "spectrum" || name == "scatter") {
+    // A chart in a tab is brought to the front first, as a student would click its tab.
+    w = name == "convergence" ? static_cast<QWidget*>(convergenceChart_)
+        : name == "spectrum"  ? static_cast<QWidget*>(spectrumChart_)
+                              : static_cast<QWidget*>(scatterChart_);
+    curveTabs_->setCurrentWidget(w);
   } else if (name == "figures") {
     w = figuresTable_;
   } else if (name == "settings") {

@@ -29,10 +29,13 @@ class QLabel;
 class QMenuBar;
 class QPushButton;
 class QSpinBox;
+class QTabWidget;
 
 namespace lumo::lab {
 
 class ConvergenceChart;
+class ScatterChart;
+class SpectrumChart;
 class FiguresTable;
 class ImagePanel;
 class ProfileChart;
@@ -167,6 +170,7 @@ class LabWindow : public QWidget {
   void updateFigures();
   void updateProfile();
   void updateConvergence();
+  void updateScatter();
   void updateButtons();
   void startBuildUp();
   void saveCsvDialog(const std::string& what);
@@ -214,6 +218,9 @@ class LabWindow : public QWidget {
   QWidget* panelArea_ = nullptr;
   ProfileChart* profileChart_ = nullptr;
   ConvergenceChart* convergenceChart_ = nullptr;
+  SpectrumChart* spectrumChart_ = nullptr;
+  ScatterChart* scatterChart_ = nullptr;
+  QTabWidget* curveTabs_ = nullptr;
   FiguresTable* figuresTable_ = nullptr;
   QLabel* progressLine_ = nullptr;
   QPushButton* playButton_ = nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <QTemporaryDir>
 #include <string>
 
@@ -67,6 +68,49 @@ TEST(LabScript, SliceChoosesTheSliceOfTheVolumeTheExportsShow) {
   EXPECT_EQ(sum(end), 0.0);                 // slice 0 lies 207 mm toward the head, beyond the cylinder
   EXPECT_EQ(sum(readCsv(QString::fromStdString(file("end-sino.csv")))), 0.0);
   EXPECT_GT(sum(readCsv(QString::fromStdString(file("inside-sino.csv")))), 0.0);
+}
+
+// The energy windows through the runner: the spectrum peaks at the photopeak with the Compton
+// continuum below it, each window's counts of the shown row are views x bins, the true scatter
+// lies under the photopeak's data, and the spectrum and scatter panels can be framed. Data
+// without scatter have no windows to export.
+TEST(LabScript, TheSpectrumTheScatterAndEachWindowExportAndFrame) {
+  QTemporaryDir dir;
+  const auto file = [&](const char* name) { return dir.filePath(name).toStdString(); };
+  auto r = runScript("open Lab; set phantom cylinder; set matrix 64; set views 32; set noise off; set method fbp; set sc tew; run; "
+                     "export spectrum " + file("spectrum.csv") + "; export scatter " + file("scatter.csv") +
+                     "; export sinogram " + file("data.csv") + "; export window lower " + file("lower.csv") +
+                     "; export window upper " + file("upper.csv") + "; export window compton " + file("compton.csv") +
+                     "; frame spectrum " + file("spectrum.png") + "; frame scatter " + file("scatter.png"));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::string header;
+  const auto spectrum = readCsv(QString::fromStdString(file("spectrum.csv")), true, &header);
+  EXPECT_EQ(header, "kev,counts");
+  ASSERT_FALSE(spectrum.empty());
+  const auto top = std::max_element(spectrum.begin(), spectrum.end(), [](const auto& a, const auto& b) { return a[1] < b[1]; });
+  EXPECT_NEAR((*top)[0], 140.5, 1.0);
+  double compton = 0;  // counts per keV at 100 keV: the continuum of the scattered photons
+  for (const auto& row : spectrum)
+    if (row[0] == 100.0) compton = row[1];
+  EXPECT_GT(compton, 0.1 * (*top)[1]);
+  const auto data = readCsv(QString::fromStdString(file("data.csv"))), scatter = readCsv(QString::fromStdString(file("scatter.csv")));
+  ASSERT_EQ(scatter.size(), 32u);
+  ASSERT_EQ(scatter[0].size(), 64u);
+  EXPECT_GT(sum(scatter), 0.2 * sum(data));
+  EXPECT_LT(sum(scatter), 0.45 * sum(data));
+  for (const char* w : {"lower.csv", "upper.csv", "compton.csv"}) {
+    const auto counts = readCsv(QString::fromStdString(file(w)));
+    ASSERT_EQ(counts.size(), 32u) << w;
+    EXPECT_GT(sum(counts), 0) << w;
+  }
+  // The Compton window holds more than the narrow sub-windows, the upper one least.
+  EXPECT_GT(sum(readCsv(QString::fromStdString(file("compton.csv")))), sum(readCsv(QString::fromStdString(file("lower.csv")))));
+  EXPECT_GT(sum(readCsv(QString::fromStdString(file("lower.csv")))), sum(readCsv(QString::fromStdString(file("upper.csv")))));
+  for (const char* png : {"spectrum.png", "scatter.png"}) EXPECT_FALSE(QImage(dir.filePath(png)).isNull()) << png;
+
+  r = runScript("open Lab; set matrix 64; set scatter off; set method fbp; run; export spectrum " + file("none.csv"));
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("no energy windows"), std::string::npos) << r.err;
 }
 
 TEST(LabScript, FbpMetricsHaveOneLineAndNumbersStayInTheCLocale) {

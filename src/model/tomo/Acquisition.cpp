@@ -78,10 +78,13 @@ double Acquisition::scatterFraction() const {
   return scatter.counts.empty() || !(all > 0) ? std::nan("") : scatter.total() / all;
 }
 
-std::vector<double> spectrumCounts(const Acquisition& a, const std::vector<double>& keV) {
+SpectrumCounts spectrumCounts(const Acquisition& a, const std::vector<double>& keV) {
   const Spectrum spectrum(a.resolutionPercent);
-  std::vector<double> out;
-  for (double e : keV) out.push_back(a.primaryTotal * spectrum.primaryDensity(e) + a.scatterTotal * spectrum.scatterDensity(e));
+  SpectrumCounts out;
+  for (double e : keV) {
+    out.primary.push_back(a.primaryTotal * spectrum.primaryDensity(e));
+    out.scatter.push_back(a.scatterTotal * spectrum.scatterDensity(e));
+  }
   return out;
 }
 

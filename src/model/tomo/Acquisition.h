@@ -41,8 +41,12 @@ struct Acquisition {
   double scatterFraction() const;
 };
 
-// The acquisition's spectrum: expected counts per keV at each energy of `keV`.
-std::vector<double> spectrumCounts(const Acquisition&, const std::vector<double>& keV);
+// The acquisition's spectrum: expected counts per keV of the primaries and of the scatter at each
+// energy of `keV`.
+struct SpectrumCounts {
+  std::vector<double> primary, scatter;
+};
+SpectrumCounts spectrumCounts(const Acquisition&, const std::vector<double>& keV);
 
 // The settings' scatter estimate of the photopeak data (TEW or DEW from the windows), empty for
 // none or when the data have no windows.
