@@ -22,6 +22,7 @@
 // but would multiply the counts and claim an axial extent that was never acquired.
 #include "model/tomo/Image.h"
 #include "model/tomo/ProjectionStack.h"
+#include "model/tomo/Scatter.h"
 
 #include <cstdint>
 #include <optional>
@@ -52,14 +53,22 @@ struct Projections {
   // Every view and row with the one geometry: bins = the file's columns, rows its rows, the
   // pixel spacing, view v at startDeg + v * stepDeg (stepDeg > 0: CC), a radius per view.
   tomo::ProjectionStack stack;
-  int detectors = 1, energyWindows = 1, window = 1;
+  int detectors = 1, energyWindows = 1, window = 1;  // window: the one read, 1-based
+  std::vector<tomo::EnergyWindow> windowRanges;      // every window's limits in keV (0 to 0: not given)
+  // The TEW sub-windows when the study has them (windows whose limits touch the photopeak's from
+  // below and from above): their projections, with the same geometry, and all three limits.
+  tomo::ProjectionStack lower, upper;
+  tomo::EnergyWindows tew{};
+  bool hasTew() const { return !lower.counts.empty() && !upper.counts.empty(); }
   std::string windowName;          // e.g. "EM 126-154 keV"
   std::string description;         // series description or patient name, for a title
   std::vector<std::string> notes;  // assumptions made for attributes the file left out (Japanese)
 };
 
 struct ReadOptions {
-  int window = 1;                  // 1-based energy window (the first is usually the photopeak)
+  // The 1-based energy window to read; 0: the photopeak, the window that holds 140.5 keV (window 1
+  // when none says so), with its TEW sub-windows when the study has them.
+  int window = 0;
 };
 
 // On success the projections; else the Japanese message in error.

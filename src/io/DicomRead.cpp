@@ -247,9 +247,27 @@ Projections read(const std::string& path, const ReadOptions& options) {
     std::map<std::tuple<int, int, int>, int> next;
     for (long f = 0; f < frames; ++f) view.push_back(++next[{window[f], detector[f], rotation[f]}]);
   }
-  if (options.window < 1 || options.window > windows)
-    throw Failure{"エネルギーウィンドウ " + std::to_string(options.window) + " はありません（" +
-                  std::to_string(windows) + " 個）"};
+  // Every window's limits, and the window to read: the one asked for, else the photopeak, the
+  // one that holds 140.5 keV (not simply the first: a TEW study may list its lower sub-window first).
+  std::vector<tomo::EnergyWindow> ranges(static_cast<std::size_t>(windows));
+  for (int w = 0; w < windows; ++w)
+    if (DcmItem* item = sequenceItem(ds, DCM_EnergyWindowInformationSequence, w))
+      if (DcmItem* range = sequenceItem(*item, DCM_EnergyWindowRangeSequence, 0)) {
+        auto lo = number(*range, DCM_EnergyWindowLowerLimit), hi = number(*range, DCM_EnergyWindowUpperLimit);
+        if (lo && hi && *lo < *hi) ranges[std::size_t(w)] = {*lo, *hi};
+      }
+  int chosen = options.window;
+  if (chosen == 0) {
+    for (int w = 0; w < windows && chosen == 0; ++w)
+      if (ranges[std::size_t(w)].loKeV <= tomo::kTc99mKeV && tomo::kTc99mKeV <= ranges[std::size_t(w)].hiKeV) chosen = w + 1;
+    if (chosen == 0) {
+      chosen = 1;
+      if (windows > 1) p.notes.push_back("140.5 keV を含むエネルギーウィンドウがないため、ウィンドウ 1 を読みました");
+    }
+  }
+  if (chosen < 1 || chosen > windows)
+    throw Failure{"エネルギーウィンドウ " + std::to_string(chosen) + " はありません（" + std::to_string(windows) + " 個）"};
+  p.windowRanges = ranges;
 
   // The first rotation's geometry.
   DcmItem* turn = sequenceItem(ds, DCM_RotationInformationSequence, 0);
@@ -265,7 +283,7 @@ Projections read(const std::string& path, const ReadOptions& options) {
   }
   std::vector<std::vector<long>> ofDetector(detectors);
   for (long f = 0; f < frames; ++f)
-    if (window[f] == options.window && rotation[f] == 1) ofDetector[detector[f] - 1].push_back(f);
+    if (window[f] == chosen && rotation[f] == 1) ofDetector[detector[f] - 1].push_back(f);
   const std::size_t perDetector = framesInRotation[0] > 0 ? std::size_t(framesInRotation[0]) : ofDetector[0].size();
   for (int d = 0; d < detectors; ++d) {
     auto& list = ofDetector[d];
@@ -372,7 +390,7 @@ Projections read(const std::string& path, const ReadOptions& options) {
     const std::size_t k = std::size_t(view[f] - 1);
     radii.push_back(list.size() == perDetector && usable(list[k]) ? list[k] : radiusMm);
   }
-  if (DcmItem* item = sequenceItem(ds, DCM_EnergyWindowInformationSequence, options.window - 1)) {
+  if (DcmItem* item = sequenceItem(ds, DCM_EnergyWindowInformationSequence, chosen - 1)) {
     p.windowName = text(*item, DCM_EnergyWindowName);
     if (DcmItem* range = sequenceItem(*item, DCM_EnergyWindowRangeSequence, 0)) {
       auto lo = number(*range, DCM_EnergyWindowLowerLimit), hi = number(*range, DCM_EnergyWindowUpperLimit);
@@ -387,7 +405,7 @@ Projections read(const std::string& path, const ReadOptions& options) {
 
   p.detectors = detectors;
   p.energyWindows = windows;
-  p.window = options.window;
+  p.window = chosen;
   tomo::ProjectionGeometry g = tomo::ProjectionGeometry::circular(
       total, *rows, *columns, columnMm, rowMm, std::fmod(*start, 360.0) + (*start < 0 ? 360 : 0), sign * *step, radiusMm);
   g.radiusMm = radii;
@@ -400,10 +418,36 @@ Projections read(const std::string& path, const ReadOptions& options) {
 
 }  // namespace
 
+// The TEW sub-windows of the window read: windows whose upper limit meets its lower one and whose
+// lower limit meets its upper one (within half a keV), read with the same geometry.
+static void addTewWindows(const std::string& path, Projections& p) {
+  const std::size_t count = p.windowRanges.size();
+  if (p.window < 1 || std::size_t(p.window) > count) return;
+  const tomo::EnergyWindow peak = p.windowRanges[std::size_t(p.window - 1)];
+  if (!(peak.hiKeV > peak.loKeV)) return;
+  int below = 0, above = 0;
+  for (std::size_t w = 0; w < count; ++w) {
+    const tomo::EnergyWindow& r = p.windowRanges[w];
+    if (!(r.hiKeV > r.loKeV) || int(w) + 1 == p.window) continue;
+    if (std::fabs(r.hiKeV - peak.loKeV) <= 0.5) below = int(w) + 1;
+    if (std::fabs(r.loKeV - peak.hiKeV) <= 0.5) above = int(w) + 1;
+  }
+  if (!below || !above) return;
+  Projections lower = read(path, ReadOptions{below}), upper = read(path, ReadOptions{above});
+  if (!(lower.stack.geometry == p.stack.geometry) || !(upper.stack.geometry == p.stack.geometry)) return;
+  p.lower = std::move(lower.stack);
+  p.upper = std::move(upper.stack);
+  p.tew.peak = peak;
+  p.tew.lower = p.windowRanges[std::size_t(below - 1)];
+  p.tew.upper = p.windowRanges[std::size_t(above - 1)];
+  p.tew.compton = {92.0, 125.0};
+}
+
 ReadResult readProjections(const std::string& path, const ReadOptions& options) {
   ReadResult result;
   try {
     result.projections = read(path, options);
+    addTewWindows(path, *result.projections);
   } catch (const Failure& f) {
     result.error = f.message;
   } catch (const std::bad_alloc&) {

@@ -102,6 +102,12 @@ void LabWindow::showImportedState() {
                      .arg(p.detectors);
   if (!p.windowName.empty())
     info += QStringLiteral("\nエネルギーウィンドウ: ") + QString::fromStdString(p.windowName);
+  if (p.hasTew())
+    info += QStringLiteral("\nサブウィンドウ (TEW): %1-%2 keV, %3-%4 keV")
+                .arg(p.tew.lower.loKeV, 0, 'g', 5)
+                .arg(p.tew.lower.hiKeV, 0, 'g', 5)
+                .arg(p.tew.upper.loKeV, 0, 'g', 5)
+                .arg(p.tew.upper.hiKeV, 0, 'g', 5);
   for (const std::string& note : p.notes) info += QStringLiteral("\n") + QString::fromStdString(note);
   dicomLabel_->setText(info);
   const bool was = updatingControls_;
@@ -112,9 +118,10 @@ void LabWindow::showImportedState() {
   updatingControls_ = was;
 }
 
-std::string LabWindow::openDicom(const std::string& path) {
-  io::ReadResult r = io::readProjections(path);
+std::string LabWindow::openDicom(const std::string& path, int window) {
+  io::ReadResult r = io::readProjections(path, io::ReadOptions{window});
   if (!r.projections) return r.error;
+  dicomPath_ = path;
   projections_ = std::make_shared<const io::Projections>(std::move(*r.projections));
   importedName_ = QFileInfo(QString::fromStdString(path)).fileName();
   row_ = io::centreRow(*projections_);
@@ -130,10 +137,25 @@ std::string LabWindow::setSliceRow(int row) {
   row_ = row;
   auto data = std::make_shared<tomo::Acquisition>();
   data->data = io::sinogramOfRow(*projections_, row_);
+  // A study with TEW sub-windows can be corrected for scatter (sc tew).
+  if (projections_->hasTew()) {
+    data->lower = projections_->lower.row(row_);
+    data->upper = projections_->upper.row(row_);
+    data->windows = projections_->tew;
+  }
   worker_.setImported(std::move(data));
   showSettingsInControls();
   recompute();
   return {};
+}
+
+std::string LabWindow::setEnergyWindow(int window) {
+  if (!projections_) return "no DICOM data is open";
+  if (window < 1 || window > projections_->energyWindows)
+    return "window " + std::to_string(window) + " is not in the study (1 to " + std::to_string(projections_->energyWindows) + ")";
+  const int row = row_;
+  if (const std::string message = openDicom(dicomPath_, window); !message.empty()) return message;
+  return row < projections_->stack.geometry.rows ? setSliceRow(row) : std::string();
 }
 
 void LabWindow::backToPhantom() {

@@ -15,7 +15,7 @@ namespace {
 
 bool isLabVerb(const std::string& v) {
   return v == "set" || v == "run" || v == "play" || v == "step" || v == "export" || v == "compare" || v == "scale" ||
-         v == "load" || v == "row" || v == "slice";
+         v == "load" || v == "row" || v == "slice" || v == "window";
 }
 
 std::string joined(const std::vector<std::string>& words) {
@@ -99,6 +99,13 @@ std::string LabScript::execute(const ScriptCommand& c) {
       const long k = std::strtol(c.args[0].c_str(), &end, 10);
       if (c.args[0].empty() || *end || k < 0 || k > 100000) return "row takes a whole number, not '" + c.args[0] + "'";
       if (const std::string message = lab(c)->setSliceRow(int(k)); !message.empty()) return message;
+    } else if (v == "window") {
+      // window N: the loaded study's energy window N instead of its photopeak.
+      need(1);
+      char* end = nullptr;
+      const long k = std::strtol(c.args[0].c_str(), &end, 10);
+      if (c.args[0].empty() || *end || k < 1 || k > 64) return "window takes a whole number from 1, not '" + c.args[0] + "'";
+      if (const std::string message = lab(c)->setEnergyWindow(int(k)); !message.empty()) return message;
     } else if (v == "slice") {
       need(1);
       char* end = nullptr;

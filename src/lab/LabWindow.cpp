@@ -653,10 +653,14 @@ void LabWindow::updateScatter() {
     scatterChart_->clear(why);
     return;
   }
-  std::vector<double> keV;
-  for (int i = 0; i <= 240; ++i) keV.push_back(50 + 0.5 * i);
-  const tomo::SpectrumCounts counts = tomo::spectrumCounts(a, keV);
-  spectrumChart_->setSpectrum(keV, counts.primary, counts.scatter, a.windows);
+  if (a.primaryTotal + a.scatterTotal > 0) {
+    std::vector<double> keV;
+    for (int i = 0; i <= 240; ++i) keV.push_back(50 + 0.5 * i);
+    const tomo::SpectrumCounts counts = tomo::spectrumCounts(a, keV);
+    spectrumChart_->setSpectrum(keV, counts.primary, counts.scatter, a.windows);
+  } else {
+    spectrumChart_->clear(QStringLiteral("ファイルのデータにはスペクトルがありません"));  // a camera's windows, not its spectrum
+  }
   // Each bin of the row summed over the views.
   auto sumOverViews = [](const tomo::Sinogram& s) {
     std::vector<double> sum(static_cast<std::size_t>(s.geometry.bins), 0.0);

@@ -94,7 +94,10 @@ class LabWindow : public QWidget {
   // its centre row first; on a bad file it returns the Japanese message and nothing
   // changes. Imported data have no truth: the truth and error panels say so and figures
   // that need a truth are not available. backToPhantom returns to the settings' phantom.
-  std::string openDicom(const std::string& path);
+  // window: the study's energy window to read (1-based), 0 for its photopeak.
+  std::string openDicom(const std::string& path, int window = 0);
+  // Reads the open study's energy window `window` (1-based) instead, keeping the row.
+  std::string setEnergyWindow(int window);
   std::string setSliceRow(int row);
   int sliceRow() const { return row_; }
   bool imported() const { return projections_ != nullptr; }
@@ -231,6 +234,7 @@ class LabWindow : public QWidget {
 
   // Imported projections (null: the phantom of the settings) and the row shown.
   std::shared_ptr<const io::Projections> projections_;
+  std::string dicomPath_;
   int row_ = 0;
   QString importedName_;
   QWidget* dicomBox_ = nullptr;

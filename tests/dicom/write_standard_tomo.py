@@ -1,12 +1,14 @@
 """Writes a camera-style NM TOMO projection file with pydicom, from a sinogram of the lab.
 
-usage: write_standard_tomo.py SINOGRAM.f32 VIEWS BINS OUT.dcm
+usage: write_standard_tomo.py SINOGRAM.f32 VIEWS BINS OUT.dcm [tew]
 
 The sinogram (float32, view-major, view v at 360 v / VIEWS degrees counter-clockwise, whole
 counts) becomes what a dual-head camera rotating clockwise writes: two detectors 180 degrees
 apart, each VIEWS / 2 views over 180 degrees, their frames interleaved (detector 1 view 1,
 detector 2 view 1, detector 1 view 2, ...), two energy windows (the photopeak first, then a
-scatter window with 30 % of the counts), and five projection rows with the sinogram in row 2
+scatter window with 30 % of the counts; with `tew` three windows as for triple-energy-window
+scatter correction, the lower sub-window first with 8 % of the counts, the photopeak second and
+the upper sub-window third with 2 %), and five projection rows with the sinogram in row 2
 (the other rows hold half the counts). Frame order is told by the Energy Window, Detector,
 Rotation and Angular View vectors, angles by the Detector and Rotation Information sequences.
 """
@@ -20,13 +22,17 @@ from pydicom.uid import ExplicitVRLittleEndian, generate_uid
 NM_STORAGE = "1.2.840.10008.5.1.4.1.1.20"
 
 
-def main(values, views, bins, out):
+STANDARD = (("EM", 126, 154, 1.0), ("SC", 100, 120, 0.3))
+TEW = (("SC-LOW", 116.6, 126.45, 0.08), ("EM", 126.45, 154.55, 1.0), ("SC-HIGH", 154.55, 164.4, 0.02))
+
+
+def main(values, views, bins, out, layout=STANDARD):
     sino = np.fromfile(values, dtype=np.float32).reshape(views, bins)
     step = 360.0 / views
     half = views // 2
     rows = 5
     frames, window_vec, detector_vec, view_vec = [], [], [], []
-    for window, scale in ((1, 1.0), (2, 0.3)):
+    for window, (_, _, _, scale) in enumerate(layout, start=1):
         for k in range(1, half + 1):
             for detector, start in ((1, 0.0), (2, 180.0)):
                 angle = (start - (k - 1) * step) % 360.0  # clockwise: the angle decreases
@@ -67,9 +73,9 @@ def main(values, views, bins, out):
     ds.NumberOfFrames = len(frames)
     ds.FrameIncrementPointer = [0x00540010, 0x00540020, 0x00540050, 0x00540090]
     ds.EnergyWindowVector = window_vec
-    ds.NumberOfEnergyWindows = 2
+    ds.NumberOfEnergyWindows = len(layout)
     windows = []
-    for name, lo, hi in (("EM", 126, 154), ("SC", 100, 120)):
+    for name, lo, hi, _ in layout:
         r = Dataset()
         r.EnergyWindowLowerLimit = lo
         r.EnergyWindowUpperLimit = hi
@@ -106,4 +112,4 @@ def main(values, views, bins, out):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4])
+    main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], TEW if sys.argv[5:] == ["tew"] else STANDARD)

@@ -17,6 +17,7 @@ namespace {
 using lumo::test::readCsv;
 using lumo::test::runLumo;
 using lumo::test::runScript;
+using lumo::test::sum;
 
 // FBP without attenuation correction or resolution recovery: imported data have no mu map, so
 // the phantom's reconstruction and the file's are the same computation.
@@ -97,6 +98,46 @@ TEST(LabDicom, CameraStyleFileOfTheLabsSinogramReconstructsToTheSameSlice) {
   const double c = factorOf(before, after);
   EXPECT_GT(c, 0);
   EXPECT_LE(maxDifference(times(before, c), after), 1e-4 * maxAbs(after));
+}
+
+// A TEW study from a camera, written with pydicom: three energy windows with the photopeak second.
+// The lab reads the photopeak by its energy (not the first window), its sub-windows make `sc tew`
+// work on the file, and `window N` reads another window when a teacher asks.
+TEST(LabDicom, ATewStudyReconstructsItsPhotopeakAndCorrectsWithItsSubWindows) {
+  QTemporaryDir dir;
+  const QString csv = dir.filePath("g.csv"), f32 = dir.filePath("g.f32"), dcm = dir.filePath("tew.dcm");
+  const auto file = [&](const char* name) { return dir.filePath(name).toStdString(); };
+  auto r = runScript(kSettings + "run; export slice " + file("phantom.csv") + "; export sinogram " + csv.toStdString());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<float> values;
+  for (const auto& row : readCsv(csv))
+    for (double v : row) values.push_back(float(v));
+  QFile out(f32);
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(reinterpret_cast<const char*>(values.data()), qint64(values.size() * sizeof(float)));
+  out.close();
+  QProcess py;
+  py.start("/usr/bin/python3", {LUMO_SOURCE_DIR "/tests/dicom/write_standard_tomo.py", f32, "60", "64", dcm, "tew"});
+  ASSERT_TRUE(py.waitForFinished(60000));
+  ASSERT_EQ(py.exitCode(), 0) << py.readAllStandardError().toStdString();
+
+  r = runScript(kSettings + "load " + dcm.toStdString() + "; run; export slice " + file("photopeak.csv") +
+                "; set sc tew; run; export slice " + file("corrected.csv") + "; window 1; run; export slice " + file("lower.csv"));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto phantom = readCsv(QString::fromStdString(file("phantom.csv"))), photopeak = readCsv(QString::fromStdString(file("photopeak.csv")));
+  // The photopeak: the lab's own slice in counts (the file's window 2, not its first).
+  const double c = factorOf(phantom, photopeak);
+  EXPECT_LE(maxDifference(times(phantom, c), photopeak), 1e-4 * maxAbs(photopeak));
+  // TEW subtracts (8 % + 2 %) / 2 of the counts scaled to the window widths: less than the photopeak.
+  const double corrected = sum(readCsv(QString::fromStdString(file("corrected.csv"))));
+  EXPECT_LT(corrected, 0.99 * sum(photopeak));
+  EXPECT_GT(corrected, 0.5 * sum(photopeak));
+  // Window 1 is the lower sub-window: 8 % of the counts.
+  EXPECT_NEAR(sum(readCsv(QString::fromStdString(file("lower.csv")))) / sum(photopeak), 0.08, 0.01);
+
+  r = runScript(kSettings + "load " + dcm.toStdString() + "; window 4");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("window 4 is not in the study (1 to 3)"), std::string::npos) << r.err;
 }
 
 TEST(LabDicom, BadFilesStopTheScriptWithTheirMessage) {
